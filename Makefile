@@ -27,7 +27,8 @@ test: test-deps build
 
 bench:
 	tools/install-deps.sh bench
-	$(MAKE) build
+	$(MAKE) configure
+	cmake --build $(BUILD) -j$(JOBS) --target zarvel_benches
 	bench/run.sh $(BUILD)
 
 format:
