@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+// The Open/Save dialog record in its 76-byte form, held as wide text. An absent optional is a null
+// string pointer; an empty QString is a pointer to an empty string: the platform treats them differently.
+struct OpenFileNameRecord {
+    std::uint32_t lStructSize = 0;
+    std::uintptr_t hwndOwner = 0;
+    std::uintptr_t hInstance = 0;
+    std::optional<QString> lpstrFilter;
+    std::optional<QString> lpstrCustomFilter;
+    std::uint32_t nMaxCustFilter = 0;
+    std::int32_t nFilterIndex = 0;
+    std::optional<QString> lpstrFile;
+    std::uint32_t nMaxFile = 0;
+    std::optional<QString> lpstrFileTitle;
+    std::uint32_t nMaxFileTitle = 0;
+    std::optional<QString> lpstrInitialDir;
+    std::optional<QString> lpstrTitle;
+    std::uint32_t Flags = 0;
+    std::uint16_t nFileOffset = 0;
+    std::uint16_t nFileExtension = 0;
+    std::optional<QString> lpstrDefExt;
+    std::intptr_t lCustData = 0;
+    std::uintptr_t lpfnHook = 0;
+    std::optional<QString> lpTemplateName;
+};
+
+// Dialog flags that the non-Windows backend understands.
+namespace OpenFileNameFlags {
+constexpr std::uint32_t OverwritePrompt = 0x2;
+constexpr std::uint32_t AllowMultiSelect = 0x200;
+constexpr std::uint32_t FileMustExist = 0x1000;
+} // namespace OpenFileNameFlags
+
+enum class DialogKind { Open, Save };
+
+// The one platform call behind CFileDialog. Like the system call it stands for, run() returns nonzero
+// when the user chose a file, having written the full path into lpstrFile and the bare name into
+// lpstrFileTitle (each ended by NUL), and 0 on cancel or failure.
+class FileDialogBackend {
+public:
+    virtual ~FileDialogBackend() = default;
+    virtual std::int32_t run(DialogKind kind, OpenFileNameRecord& record) = 0;
+};
