@@ -1,5 +1,178 @@
 #include "ui/main/frmMain.h"
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {}
+#include "ui/about/frmAbout.h"
+#include "ui/main/CImageBox.h"
+#include "ui/main/CLabel.h"
+#include "ui/main/CPictureBox.h"
+#include "ui/main/CTextBox.h"
+#include "ui/main/Skin.h"
 
-void frmMain::spProg(std::int16_t) {}
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The progress bar's geometry inside the box's border, in pixels.
+constexpr int BarLeft = 30;
+constexpr int BarTop = 2;
+constexpr int BarBottom = 12;
+constexpr int FrameRight = 184;
+constexpr double PixelsPerPercent = 1.55;
+constexpr QPoint TextPos(3, 1);
+
+bool isWindowed(const QWidget* w) {
+    return qobject_cast<const CPictureBox*>(w) || qobject_cast<const QLineEdit*>(w);
+}
+
+// Both corners belong to the rectangle, whichever way round they are given.
+QRect inclusiveRect(int x1, int y1, int x2, int y2) {
+    return QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
+}
+
+// Writes "p%" into the kept string, whose buffer is reused from call to call.
+void setPercentText(QString& text, std::int16_t percent) {
+    char digits[8];
+    int n = 0;
+    int value = percent < 0 ? -int(percent) : int(percent);
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    const int length = n + (percent < 0 ? 1 : 0) + 1;
+    text.resize(length);
+    QChar* out = text.data();
+    if (percent < 0)
+        *out++ = QLatin1Char('-');
+    while (n > 0)
+        *out++ = QLatin1Char(digits[--n]);
+    *out = QLatin1Char('%');
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setUpWindow();
+    createTopStrip();
+    createPanels();
+    createBottomRow();
+    setTabOrders();
+    connectControls();
+    m_progressText.reserve(8);
+
+    m_iMode = 0;
+    spProg(0);
+}
+
+void frmMain::connectControls() {
+    for (int i = 0; i < 2; ++i)
+        connect(imgTab[i], &CImageBox::clicked, this, [this, i] { imgTab_Click(i); });
+    connect(imgInfo, &CImageBox::clicked, this, &frmMain::imgInfo_Click);
+    connect(imgExit, &CImageBox::clicked, this, &frmMain::imgExit_Click);
+    for (CLabel* label : {lblBrowse, lblSBrowse}) {
+        connect(label, &CLabel::pressed, this, [this, label] { browseLabel_MouseDown(label); });
+        connect(label, &CLabel::released, this, [this, label] { browseLabel_MouseUp(label); });
+    }
+    connect(lblBrowse, &CLabel::clicked, this, &frmMain::lblBrowse_Click);
+    connect(lblSBrowse, &CLabel::clicked, this, &frmMain::lblSBrowse_Click);
+    connect(Picture4, &CPictureBox::clicked, this, &frmMain::Picture4_Click);
+}
+
+void frmMain::spProg(std::int16_t percent) {
+    QImage& canvas = picProgress->canvas();
+    canvas.fill(picProgress->backColor());
+    QPainter painter(&canvas);
+
+    // The bar's end is kept in single precision like the design's coordinates, and falls on the pixel
+    // that contains it, so 50 % ends on column 107.
+    const float right = static_cast<float>(BarLeft + PixelsPerPercent * percent);
+    const int rightPixel = static_cast<int>(std::floor(right));
+    painter.fillRect(inclusiveRect(BarLeft, BarTop, rightPixel, BarBottom), Skin::MidGrey);
+
+    painter.setPen(Qt::black);
+    painter.drawRect(BarLeft, BarTop, FrameRight - BarLeft, BarBottom - BarTop);
+
+    setPercentText(m_progressText, percent);
+    painter.setFont(picProgress->font());
+    painter.setPen(picProgress->palette().color(QPalette::WindowText));
+    painter.drawText(TextPos.x(), TextPos.y() + painter.fontMetrics().ascent(), m_progressText);
+    painter.end();
+    picProgress->update();
+}
+
+void frmMain::bringToFront(QWidget* control) {
+    // Labels and images never rise above the boxes of their container: they go to the top of their own
+    // layer, just under the lowest box.
+    if (isWindowed(control)) {
+        control->raise();
+        return;
+    }
+    for (QObject* sibling : control->parentWidget()->children()) {
+        auto* w = qobject_cast<QWidget*>(sibling);
+        if (w && w != control && isWindowed(w)) {
+            control->stackUnder(w);
+            return;
+        }
+    }
+    control->raise();
+}
+
+void frmMain::imgTab_Click(int index) {
+    m_iMode = static_cast<std::int16_t>(index);
+    bringToFront(picCHolder[index]);
+    bringToFront(imgTab[index]);
+}
+
+void frmMain::imgInfo_Click() {
+    frmAbout::showModal(this);
+}
+
+void frmMain::imgExit_Click() {
+    close();
+}
+
+void frmMain::browseLabel_MouseDown(CLabel* label) {
+    label->setBackColor(Skin::Silver);
+}
+
+void frmMain::browseLabel_MouseUp(CLabel* label) {
+    label->setBackColor(Skin::LightGrey);
+}
+
+void frmMain::lblBrowse_Click() {}
+
+void frmMain::lblSBrowse_Click() {}
+
+void frmMain::Picture4_Click() {}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        picCHolder[0]->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void frmMain::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The window system's own move feels native; where it refuses (no window manager support, offscreen)
+    // the window follows the mouse itself until the button is released.
+    QWindow* window = windowHandle();
+    m_dragging = !(window && window->startSystemMove());
+    if (m_dragging)
+        m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void frmMain::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - m_dragOffset);
+}
+
+void frmMain::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+}

@@ -1,11 +1,80 @@
 #pragma once
 
+#include <QPoint>
+#include <QString>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 
+class CImageBox;
+class CLabel;
+class CPictureBox;
+class CTextBox;
+
+// The borderless main window: two mode panels under two tab pictures, a start button and a progress box.
 class frmMain : public QWidget {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
+
+    // Redraws the progress box for one percentage; cheap enough to be called after every copied block.
     void spProg(std::int16_t percent);
+
+    // 0 split, 1 join; set by the tab pictures, read by the start action.
+    std::int16_t iMode() const { return m_iMode; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private slots:
+    void imgTab_Click(int index);
+    void imgInfo_Click();
+    void imgExit_Click();
+    void browseLabel_MouseDown(CLabel* label);
+    void browseLabel_MouseUp(CLabel* label);
+    void lblBrowse_Click();
+    void lblSBrowse_Click();
+    void Picture4_Click();
+
+private:
+    void setUpWindow();
+    void createTopStrip();
+    void createPanels();
+    void createSplitPanel();
+    void createJoinPanel();
+    void createBottomRow();
+    void setTabOrders();
+    void connectControls();
+    void bringToFront(QWidget* control);
+
+    CImageBox* makeImage(QWidget* parent, const char* name, const QRect& place, const QString& picture);
+    CPictureBox* makePictureBox(QWidget* parent, const char* name, const QRect& place);
+    CTextBox* makeTextBox(QWidget* parent, const char* name, const QRect& place, const QString& toolTip);
+    CLabel* makeBrowseLabel(QWidget* parent, const char* name, const QRect& place);
+
+    std::int16_t m_iMode = 0;
+    bool m_dragging = false;
+    bool m_shownOnce = false;
+    QPoint m_dragOffset;
+    QString m_progressText;
+
+    CImageBox* imgExit = nullptr;
+    CImageBox* imgInfo = nullptr;
+    CImageBox* Image1 = nullptr;
+    std::array<CImageBox*, 2> imgTab{};
+    std::array<CPictureBox*, 2> picCHolder{};
+    CPictureBox* picProgress = nullptr;
+    CPictureBox* Picture1 = nullptr;
+    CPictureBox* Picture2 = nullptr;
+    CPictureBox* Picture3 = nullptr;
+    CPictureBox* Picture4 = nullptr;
+    CTextBox* txtSFName = nullptr;
+    CTextBox* txtSegSize = nullptr;
+    CTextBox* txtSegfname = nullptr;
+    CLabel* Label_2 = nullptr;
+    CLabel* lblBrowse = nullptr;
+    CLabel* lblSBrowse = nullptr;
 };

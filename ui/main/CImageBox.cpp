@@ -1,0 +1,48 @@
+#include "ui/main/CImageBox.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+CImageBox::CImageBox(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void CImageBox::setPicture(const QPixmap& picture, Fit fit) {
+    m_picture = picture;
+    m_fit = fit;
+    if (fit == Fit::Natural && !picture.isNull())
+        resize(picture.size());
+    update();
+}
+
+void CImageBox::paintEvent(QPaintEvent*) {
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    if (m_fit == Fit::Stretch)
+        painter.drawPixmap(rect(), m_picture);
+    else
+        painter.drawPixmap(0, 0, m_picture);
+}
+
+void CImageBox::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+}
+
+void CImageBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool wasPressed = m_pressed && event->button() == Qt::LeftButton;
+    m_pressed = false;
+    if (wasPressed && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void CImageBox::changeEvent(QEvent* event) {
+    // Qt already hands a disabled widget's presses to its parent; being transparent as well makes sure
+    // the window under it also gets the moves and the release of a drag that starts here.
+    if (event->type() == QEvent::EnabledChange)
+        setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
+    QWidget::changeEvent(event);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+// A light control that shows a picture and reports clicks. Unless it stretches its picture, it has the
+// picture's size. When disabled it ignores the mouse, so presses reach the control behind it.
+class CImageBox : public QWidget {
+    Q_OBJECT
+public:
+    enum class Fit { Natural, Stretch };
+
+    explicit CImageBox(QWidget* parent = nullptr);
+
+    void setPicture(const QPixmap& picture, Fit fit = Fit::Natural);
+    const QPixmap& picture() const { return m_picture; }
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QPixmap m_picture;
+    Fit m_fit = Fit::Natural;
+    bool m_pressed = false;
+};

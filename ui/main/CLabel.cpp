@@ -1,0 +1,51 @@
+#include "ui/main/CLabel.h"
+
+#include <QMouseEvent>
+
+CLabel::CLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setBackColor(QColor());
+}
+
+void CLabel::setBackColor(const QColor& colour) {
+    m_backColor = colour;
+    setAutoFillBackground(colour.isValid());
+    if (colour.isValid()) {
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, colour);
+        setPalette(pal);
+    }
+    update();
+}
+
+void CLabel::setForeColor(const QColor& colour) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, colour);
+    setPalette(pal);
+}
+
+void CLabel::setBorder(Border border) {
+    if (border == Border::FlatSingle) {
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(1);
+    } else {
+        setFrameStyle(QFrame::NoFrame);
+    }
+}
+
+void CLabel::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        m_leftDown = true;
+    emit pressed(event->button());
+}
+
+void CLabel::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    const bool click = m_leftDown && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        m_leftDown = false;
+    emit released(event->button());
+    if (click)
+        emit clicked();
+}
