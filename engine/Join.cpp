@@ -1,0 +1,152 @@
+#include "engine/PieceNames.h"
+#include "engine/Transfer.h"
+#include "engine/modFHand.h"
+
+#include <limits>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace modFHand {
+
+namespace {
+
+constexpr int kTemporaryNameTries = 16;
+
+// Ends in ".tmp", so no join can take it for a piece, and holds no stem, so it is never anyone's output.
+fs::path TemporaryName(const PathString& folder, std::mt19937_64& random) {
+    const std::string tail = ".zarvel-" + std::to_string(random() % 100000000000ULL) + ".tmp";
+    return fs::path(folder + PathString(tail.begin(), tail.end()));
+}
+
+struct Series {
+    SeriesNames names;
+    std::int16_t count = 0;
+    std::int64_t total = 0;
+};
+
+// Counts the members that follow each other from 001 and adds up their lengths. Returns false on a failure
+// (a length that can't be read, a counter that would overflow).
+bool MeasureSeries(Series& series) {
+    for (std::int32_t number = 1;; ++number) {
+        const fs::path member = series.names.Member(number);
+        if (!IsPresent(member))
+            return true;
+        if (number > std::numeric_limits<std::int16_t>::max())
+            return false;
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(member, ec);
+        if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max() - series.total))
+            return false;
+        series.total += static_cast<std::int64_t>(size);
+        series.count = static_cast<std::int16_t>(number);
+    }
+}
+
+// One join from the moment the checks have passed. The output appears whole under its name or not at all.
+class JoinRun {
+public:
+    JoinRun(const Series& series, const Hooks& hooks) : series_(series), pacer_(hooks, series.total) {}
+
+    void Execute();
+    void RemoveOutput() noexcept;
+
+private:
+    void CreateTemporary();
+    void AppendMember(std::int16_t number);
+    void Publish();
+
+    const Series& series_;
+    BlockPacer pacer_;
+    CopyBuffer buffer_;
+    RawFile output_;
+    fs::path temporary_;
+    FileId outputId_;
+    bool published_ = false;
+};
+
+void JoinRun::Execute() {
+    CreateTemporary();
+    for (std::int16_t number = 1; number <= series_.count; ++number)
+        AppendMember(number);
+    output_.Sync();
+    output_.Close();
+    Publish();
+    pacer_.Finished();
+}
+
+void JoinRun::CreateTemporary() {
+    std::mt19937_64 random(std::random_device{}());
+    for (int attempt = 1;; ++attempt) {
+        temporary_ = TemporaryName(series_.names.folder, random);
+        try {
+            output_ = RawFile::CreateNew(temporary_);
+            break;
+        } catch (const IoFailure&) {
+            temporary_.clear();
+            if (attempt == kTemporaryNameTries)
+                throw;
+        }
+    }
+    outputId_ = output_.Id();
+}
+
+void JoinRun::AppendMember(std::int16_t number) {
+    RawFile member = RawFile::OpenForReading(series_.names.Member(number));
+    const std::int64_t length = member.Size();
+    CopyPart(member, output_, length, buffer_, pacer_);
+    // The bytes copied may already be stale if the member was cut short after they were read.
+    if (member.Size() < length)
+        throw IoFailure("member cut short");
+    member.Close();
+    pacer_.PartClosed();
+}
+
+void JoinRun::Publish() {
+    RenameNoReplace(temporary_, series_.names.Output());
+    published_ = true;
+    SyncFolder(fs::path(series_.names.folder));
+}
+
+void JoinRun::RemoveOutput() noexcept {
+    output_ = RawFile();
+    if (published_)
+        RemoveIfSame(series_.names.Output(), outputId_);
+    else if (!temporary_.empty())
+        RemoveIfSame(temporary_, outputId_);
+}
+
+} // namespace
+
+std::int16_t JoinFile(const fs::path& path, std::int16_t& pieceCount, const Hooks& hooks) {
+    if (path.empty() || !IsPresent(path))
+        return kJoinNoPickedPiece;
+    const auto names = SeriesOf(path);
+    if (!names)
+        return kFailure;
+    Series series{*names};
+    if (!MeasureSeries(series))
+        return kFailure;
+    if (series.count == 0)
+        return kJoinNoFirstMember;
+    if (IsNameTaken(series.names.Output()))
+        return kJoinOutputPresent;
+
+    try {
+        JoinRun run(series, hooks);
+        try {
+            run.Execute();
+            pieceCount = series.count;
+            return kSuccess;
+        } catch (...) {
+            run.RemoveOutput();
+            return kFailure;
+        }
+    } catch (...) {
+        return kFailure;
+    }
+}
+
+} // namespace modFHand

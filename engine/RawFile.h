@@ -1,0 +1,73 @@
+#pragma once
+
+// The engine's only door to the operating system: raw, unbuffered files that are closed on every path.
+// Every failure is thrown as IoFailure so the routines above can keep one error handler.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+
+namespace modFHand {
+
+struct IoFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Tells two names of one file apart from two files: device and inode here, volume and index on Windows.
+struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileId& other) const { return device == other.device && index == other.index; }
+};
+
+class RawFile {
+public:
+    RawFile() = default;
+    ~RawFile();
+    RawFile(RawFile&& other) noexcept;
+    RawFile& operator=(RawFile&& other) noexcept;
+    RawFile(const RawFile&) = delete;
+    RawFile& operator=(const RawFile&) = delete;
+
+    // A regular file, links followed; anything else fails without blocking (FIFOs included).
+    static RawFile OpenForReading(const std::filesystem::path& path);
+    // Created when absent, emptied when present; never through a link, never when it is `keep` under
+    // another name, never anything but a regular file. Nothing is emptied before those tests pass.
+    static RawFile CreatePiece(const std::filesystem::path& path, const RawFile& keep);
+    // A new file that did not exist before (never an existing entry), for writing.
+    static RawFile CreateNew(const std::filesystem::path& path);
+
+    bool IsOpen() const;
+    std::int64_t Size() const;
+    FileId Id() const;
+    // Exactly `count` bytes or a failure: a file that ends early has been cut short under us.
+    void ReadExactly(char* buffer, std::size_t count);
+    void WriteAll(const char* buffer, std::size_t count);
+    void Sync();
+    void Close();
+
+private:
+#ifdef _WIN32
+    using Handle = void*;
+#else
+    using Handle = int;
+#endif
+    static Handle Invalid();
+    explicit RawFile(Handle handle) : handle_(handle) {}
+    void Release() noexcept;
+
+    Handle handle_ = Invalid();
+};
+
+// Identity of a regular file under that exact name (a link is not followed and gives nothing).
+std::optional<FileId> RegularFileId(const std::filesystem::path& path);
+// Removes the name only while it still names the file `id`, so nothing put there meanwhile is lost.
+bool RemoveIfSame(const std::filesystem::path& path, const FileId& id) noexcept;
+// Gives `from` the name `to` only when `to` is still free; fails otherwise, leaving both as they were.
+void RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+// Makes a finished rename last through a power cut where the platform allows it.
+void SyncFolder(const std::filesystem::path& folder) noexcept;
+
+} // namespace modFHand

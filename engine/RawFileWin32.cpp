@@ -1,0 +1,179 @@
+#ifdef _WIN32
+
+#include "engine/RawFile.h"
+
+#include <windows.h>
+
+namespace fs = std::filesystem;
+
+namespace modFHand {
+
+namespace {
+
+[[noreturn]] void Fail(const char* what) {
+    throw IoFailure(what);
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info))
+        Fail("file information");
+    return info;
+}
+
+FileId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return FileId{info.dwVolumeSerialNumber,
+                  (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+bool IsPlainFile(HANDLE handle) {
+    const BY_HANDLE_FILE_INFORMATION info = InfoOf(handle);
+    return GetFileType(handle) == FILE_TYPE_DISK && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+} // namespace
+
+RawFile::Handle RawFile::Invalid() {
+    return INVALID_HANDLE_VALUE;
+}
+
+RawFile::~RawFile() {
+    Release();
+}
+
+RawFile::RawFile(RawFile&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = Invalid();
+}
+
+RawFile& RawFile::operator=(RawFile&& other) noexcept {
+    if (this != &other) {
+        Release();
+        handle_ = other.handle_;
+        other.handle_ = Invalid();
+    }
+    return *this;
+}
+
+void RawFile::Release() noexcept {
+    if (handle_ != Invalid())
+        CloseHandle(handle_);
+    handle_ = Invalid();
+}
+
+RawFile RawFile::OpenForReading(const fs::path& path) {
+    RawFile file(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.IsOpen())
+        Fail("open for reading");
+    if (GetFileType(file.handle_) != FILE_TYPE_DISK)
+        Fail("not a regular file");
+    return file;
+}
+
+RawFile RawFile::CreatePiece(const fs::path& path, const RawFile& keep) {
+    RawFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.IsOpen())
+        Fail("create piece");
+    if (!IsPlainFile(file.handle_))
+        Fail("piece is not a regular file");
+    if (keep.IsOpen() && IdOf(InfoOf(file.handle_)) == keep.Id())
+        Fail("piece is the source under another name");
+    if (!SetEndOfFile(file.handle_))
+        Fail("truncate piece");
+    return file;
+}
+
+RawFile RawFile::CreateNew(const fs::path& path) {
+    RawFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen())
+        Fail("create");
+    return file;
+}
+
+bool RawFile::IsOpen() const {
+    return handle_ != Invalid();
+}
+
+std::int64_t RawFile::Size() const {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_, &size))
+        Fail("size");
+    return size.QuadPart;
+}
+
+FileId RawFile::Id() const {
+    return IdOf(InfoOf(handle_));
+}
+
+void RawFile::ReadExactly(char* buffer, std::size_t count) {
+    while (count > 0) {
+        DWORD got = 0;
+        const DWORD want = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
+        if (!ReadFile(handle_, buffer, want, &got, nullptr))
+            Fail("read");
+        if (got == 0)
+            Fail("file cut short");
+        buffer += got;
+        count -= got;
+    }
+}
+
+void RawFile::WriteAll(const char* buffer, std::size_t count) {
+    while (count > 0) {
+        DWORD put = 0;
+        const DWORD want = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
+        if (!WriteFile(handle_, buffer, want, &put, nullptr) || put == 0)
+            Fail("write");
+        buffer += put;
+        count -= put;
+    }
+}
+
+void RawFile::Sync() {
+    if (!FlushFileBuffers(handle_))
+        Fail("flush");
+}
+
+void RawFile::Close() {
+    const HANDLE handle = handle_;
+    handle_ = Invalid();
+    if (handle != Invalid() && !CloseHandle(handle))
+        Fail("close");
+}
+
+std::optional<FileId> RegularFileId(const fs::path& path) {
+    HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::optional<FileId> id;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(handle, &info) &&
+        !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        id = IdOf(info);
+    CloseHandle(handle);
+    return id;
+}
+
+bool RemoveIfSame(const fs::path& path, const FileId& id) noexcept {
+    const auto current = RegularFileId(path);
+    return current && *current == id && DeleteFileW(path.c_str());
+}
+
+void RenameNoReplace(const fs::path& from, const fs::path& to) {
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+        Fail("rename");
+}
+
+void SyncFolder(const fs::path&) noexcept {
+    // MOVEFILE_WRITE_THROUGH already waited for the rename to reach the disk.
+}
+
+} // namespace modFHand
+
+#endif

@@ -1,0 +1,58 @@
+#pragma once
+
+// Shared by the engine tests: a fresh folder per test, file helpers, and a recorder of the hook calls.
+
+#include "engine/modFHand.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace enginetest {
+
+namespace fs = std::filesystem;
+
+// A new, empty folder that is removed with everything in it when the test ends.
+class TempFolder {
+public:
+    explicit TempFolder(const fs::path& base = fs::temp_directory_path());
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const fs::path& path() const { return path_; }
+    fs::path operator/(const fs::path& name) const { return path_ / name; }
+    // Names of every entry, sorted; links are listed, not followed.
+    std::vector<std::string> Names() const;
+
+private:
+    fs::path path_;
+};
+
+// Bytes that differ from position to position, so that a misplaced byte shows.
+std::string Pattern(std::size_t length, unsigned seed = 1);
+void WriteFile(const fs::path& path, const std::string& bytes);
+std::string ReadFile(const fs::path& path);
+// Whole-file comparison in chunks, for files too big to read at once.
+bool SameContent(const fs::path& a, const fs::path& b);
+void MakeFifo(const fs::path& path);
+void MakeSocket(const fs::path& path);
+
+// Runs fn in a child process whose files may not grow beyond `limit` bytes (writes fail with EFBIG instead of
+// killing it). Returns what fn returned, or -1 when the child did not end normally.
+int RunWithFileSizeLimit(std::uint64_t limit, int (*fn)(const fs::path&), const fs::path& argument);
+
+// Runs a shell command and returns its exit status.
+int Shell(const std::string& command);
+std::string Quoted(const fs::path& path);
+
+// What the engine told the window, in order: a yield is kYield, a progress call its percentage.
+struct Recorder {
+    static constexpr int kYield = -1;
+    std::vector<int> calls;
+    modFHand::Hooks Hooks();
+    std::vector<int> Progress() const;
+};
+
+} // namespace enginetest

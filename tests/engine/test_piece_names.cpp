@@ -1,0 +1,171 @@
+#include "engine/BlockLadder.h"
+#include "engine/PieceNames.h"
+#include "engine/support/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+using namespace enginetest;
+using modFHand::CounterText;
+
+TEST(CounterText, FormatsWithAtLeastThreeDigits) {
+    const struct {
+        std::int32_t number;
+        const char* text;
+    } cases[] = {{1, "001"},     {9, "009"},     {42, "042"},      {100, "100"}, {999, "999"},
+                 {1000, "1000"}, {2345, "2345"}, {32767, "32767"}, {0, "000"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CounterText(c.number), c.text) << c.number;
+}
+
+TEST(PieceName, AppendsDotAndCounterToTheWholePath) {
+    const struct {
+        const char* source;
+        std::int32_t number;
+        const char* piece;
+    } cases[] = {
+        {"/data/movie.avi", 1, "/data/movie.avi.001"},
+        {"/data/movie.avi", 1000, "/data/movie.avi.1000"},
+        {"/data/readme", 3, "/data/readme.003"},
+        {"/my.folder/ spaced name ", 12, "/my.folder/ spaced name .012"},
+        {"rel/dir/x.tar.gz", 7, "rel/dir/x.tar.gz.007"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(modFHand::PieceName(c.source, c.number).native(), c.piece);
+}
+
+TEST(SeriesOf, TakesFolderAndStemFromThePickedPiece) {
+    const struct {
+        const char* picked;
+        const char* folder;
+        const char* stem;
+        const char* member2;
+    } cases[] = {
+        {"/data/movie.avi.007", "/data/", "movie.avi", "/data/movie.avi.002"},
+        {"/data/movie.avi.1000", "/data/", "movie.avi", "/data/movie.avi.002"},
+        {"/data/movie.avi", "/data/", "movie", "/data/movie.002"},
+        {"/data/readme", "/data/", "readme", "/data/readme.002"},
+        {"/My.Folder/a.b.c.002", "/My.Folder/", "a.b.c", "/My.Folder/a.b.c.002"},
+        {"/dots.in/the.folder/plain", "/dots.in/the.folder/", "plain", "/dots.in/the.folder/plain.002"},
+        {"/d/ blank ends .001", "/d/", " blank ends ", "/d/ blank ends .002"},
+        {"/d/.hidden", "/d/", "", "/d/.002"},
+        {"rel/x.001", "rel/", "x", "rel/x.002"},
+        {"/x.", "/", "x", "/x.002"},
+    };
+    for (const auto& c : cases) {
+        const auto names = modFHand::SeriesOf(c.picked);
+        ASSERT_TRUE(names) << c.picked;
+        EXPECT_EQ(names->folder, c.folder) << c.picked;
+        EXPECT_EQ(names->stem, c.stem) << c.picked;
+        EXPECT_EQ(names->Member(2).native(), c.member2) << c.picked;
+        EXPECT_EQ(names->Output().native(), std::string(c.folder) + c.stem) << c.picked;
+    }
+}
+
+TEST(SeriesOf, NeedsASeparator) {
+    for (const char* picked : {"movie.avi.001", "readme", "", "a\\b.001"})
+        EXPECT_FALSE(modFHand::SeriesOf(picked)) << picked;
+    EXPECT_FALSE(modFHand::LastSeparator("no\\separator\\here"));
+    EXPECT_EQ(modFHand::LastSeparator("/a/b/c"), 4u);
+}
+
+TEST(Existence, OnlyRegularFilesCountLinksFollowed) {
+    TempFolder dir;
+    WriteFile(dir / "file", "x");
+    WriteFile(dir / "empty", "");
+    fs::create_directory(dir / "folder");
+    fs::create_symlink(dir / "file", dir / "link-to-file");
+    fs::create_symlink(dir / "folder", dir / "link-to-folder");
+    fs::create_symlink(dir / "nowhere", dir / "dangling");
+    MakeFifo(dir / "fifo");
+    fs::create_symlink(dir / "fifo", dir / "link-to-fifo");
+    MakeSocket(dir / "sock");
+    const struct {
+        fs::path path;
+        bool present;
+        bool taken;
+    } cases[] = {
+        {dir / "file", true, true},
+        {dir / "empty", true, true},
+        {dir / "link-to-file", true, true},
+        {dir / "folder", false, true},
+        {dir / "link-to-folder", false, true},
+        {dir / "dangling", false, true},
+        {dir / "fifo", false, true},
+        {dir / "link-to-fifo", false, true},
+        {dir / "sock", false, true},
+        {"/dev/null", false, true},
+        {dir / "missing", false, false},
+        {dir / "missing/below", false, false},
+        {dir / "file/below", false, false},
+        {"", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(modFHand::IsPresent(c.path), c.present) << c.path;
+        EXPECT_EQ(modFHand::IsNameTaken(c.path), c.taken) << c.path;
+    }
+}
+
+TEST(BlockLadder, PicksTheLargestRungNotAboveWhatIsOwed) {
+    const struct {
+        std::int64_t owed;
+        std::int32_t block;
+    } cases[] = {{0, 0},
+                 {1, 1},
+                 {4, 1},
+                 {5, 5},
+                 {24, 5},
+                 {25, 25},
+                 {99, 25},
+                 {100, 100},
+                 {499, 100},
+                 {500, 500},
+                 {1499, 500},
+                 {1500, 1500},
+                 {2999, 1500},
+                 {3000, 3000},
+                 {5999, 3000},
+                 {6000, 6000},
+                 {11999, 6000},
+                 {12000, 12000},
+                 {1LL << 40, 12000},
+                 {-1, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(modFHand::BlockSize(c.owed), c.block) << c.owed;
+}
+
+// However the bytes arrive in chunks, the calls are those of the blocks the ladder cuts the quota into.
+TEST(BlockPacer, ReplaysTheLadderWhateverTheChunks) {
+    const std::vector<int> blocks11999 = {6000, 3000, 1500, 500, 500, 100, 100, 100, 100, 25,
+                                          25,   25,   5,    5,   5,   5,   1,   1,   1,   1};
+    std::vector<int> expected;
+    std::int64_t done = 0;
+    for (const int block : blocks11999) {
+        done += block;
+        expected.push_back(static_cast<int>(done * 100 / 11999));
+    }
+    const std::vector<std::vector<std::int64_t>> chunkings = {{11999},      {1, 11998},       {5999, 6000},
+                                                              {6000, 5999}, {7, 7, 7, 11978}, {3000, 3000, 3000, 2999}};
+    for (const auto& chunks : chunkings) {
+        ASSERT_EQ(std::accumulate(chunks.begin(), chunks.end(), std::int64_t(0)), 11999);
+        Recorder recorder;
+        const modFHand::Hooks hooks = recorder.Hooks();
+        modFHand::BlockPacer pacer(hooks, 11999);
+        pacer.BeginPart(11999);
+        for (const std::int64_t chunk : chunks)
+            pacer.Advance(chunk);
+        EXPECT_EQ(recorder.Progress(), expected) << chunks.size() << " chunks";
+        EXPECT_EQ(recorder.calls.size(), 3 * expected.size());
+    }
+}
+
+TEST(ProgressPercent, RoundsDownAndRefusesOverflow) {
+    EXPECT_EQ(modFHand::ProgressPercent(12000, 30000), 40);
+    EXPECT_EQ(modFHand::ProgressPercent(24000, 36000), 66);
+    EXPECT_EQ(modFHand::ProgressPercent(1, 3), 33);
+    EXPECT_EQ(modFHand::ProgressPercent(4700000000LL, 4700000000LL), 100);
+    EXPECT_EQ(modFHand::ProgressPercent(327, 1), 32700);
+    EXPECT_THROW(modFHand::ProgressPercent(328, 1), std::overflow_error);
+    EXPECT_THROW(modFHand::ProgressPercent(5, 0), std::overflow_error);
+}
