@@ -1,0 +1,272 @@
+#include "ui/main/CLabel.h"
+#include "ui/main/CPictureBox.h"
+#include "ui/main/frmMain.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QtTest>
+
+namespace {
+
+enum class Pointer { Default, Hand, UpArrow };
+
+QWidget* control(QWidget& window, const QString& name) {
+    return window.findChild<QWidget*>(name);
+}
+
+int stackIndex(const QWidget* w) {
+    return w->parentWidget()->children().indexOf(const_cast<QWidget*>(w));
+}
+
+bool isBox(const QWidget* w) {
+    return qobject_cast<const CPictureBox*>(w) || qobject_cast<const QLineEdit*>(w);
+}
+
+QString textOf(const QWidget* w) {
+    if (auto* edit = qobject_cast<const QLineEdit*>(w))
+        return edit->text();
+    if (auto* label = qobject_cast<const QLabel*>(w))
+        return label->text();
+    return {};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Pointer)
+
+class tst_frmMain : public QObject {
+    Q_OBJECT
+private slots:
+    void window();
+    void controls_data();
+    void controls();
+    void stacking_data();
+    void stacking();
+    void focusOrder();
+    void browseLabelColours_data();
+    void browseLabelColours();
+    void moving_data();
+    void moving();
+    void exitClosesTheWindow();
+};
+
+void tst_frmMain::window() {
+    frmMain w;
+    QCOMPARE(w.windowTitle(), QStringLiteral("Zarvel v1.0.0"));
+    QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(w.size(), QSize(289, 148));
+    QCOMPARE(w.minimumSize(), w.maximumSize());
+    QCOMPARE(w.palette().color(QPalette::Window), QColor(192, 192, 192));
+    QCOMPARE(w.windowIcon().pixmap(16, 16).size(), QSize(16, 16));
+    QCOMPARE(w.iMode(), std::int16_t(0));
+}
+
+void tst_frmMain::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("toolTip");
+    QTest::addColumn<Pointer>("pointer");
+    QTest::addColumn<bool>("enabled");
+
+    const QString win = QStringLiteral("frmMain");
+    const QString split = QStringLiteral("picCHolder_0");
+    const QString join = QStringLiteral("picCHolder_1");
+    auto row = [](const char* name, const char* cls, const QString& parent, QRect geo, const char* text,
+                  const char* tip, Pointer pointer, bool enabled = true) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(cls) << parent << geo
+                            << QString::fromLatin1(text) << QString::fromLatin1(tip) << pointer << enabled;
+    };
+    row("picProgress", "CPictureBox", win, {72, 122, 205, 17}, "", "", Pointer::Default);
+    row("Picture4", "CPictureBox", win, {0, 112, 60, 35}, "", "Iss Button Per Click Ker Ke Aghaz Kijiye",
+        Pointer::UpArrow);
+    row("picCHolder_0", "CPictureBox", win, {0, 31, 289, 77}, "", "", Pointer::Default);
+    row("Picture2", "CPictureBox", split, {208, 40, 60, 36}, "", "", Pointer::Default);
+    row("Picture1", "CPictureBox", split, {208, 0, 61, 29}, "", "", Pointer::Default);
+    row("txtSegSize", "CTextBox", split, {40, 52, 161, 19}, "1.38", "Har Hisse Ka Hujam...", Pointer::Default);
+    row("txtSFName", "CTextBox", split, {39, 8, 161, 19}, "", "File Ka Rasta Yaha Likhen...", Pointer::Default);
+    row("Label_2", "CLabel", split, {13, 56, 16, 13}, "MB", "", Pointer::Default);
+    row("lblBrowse", "CLabel", split, {11, 8, 18, 19}, "...", "Browse", Pointer::Hand);
+    row("picCHolder_1", "CPictureBox", win, {0, 32, 289, 79}, "", "", Pointer::Default);
+    row("txtSegfname", "CTextBox", join, {39, 49, 233, 19}, "", "Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta",
+        Pointer::Default);
+    row("Picture3", "CPictureBox", join, {88, 8, 193, 36}, "", "", Pointer::Default);
+    row("lblSBrowse", "CLabel", join, {3, 49, 26, 20}, "...", "Browse", Pointer::Hand);
+    row("imgExit", "CImageBox", win, {0, 0, 19, 18}, "", "Zarvel Ko Band Keren", Pointer::Hand);
+    row("imgTab_0", "CImageBox", win, {216, 0, 73, 32}, "", "", Pointer::Hand);
+    row("imgTab_1", "CImageBox", win, {152, 0, 73, 32}, "", "", Pointer::Hand);
+    row("Image1", "CImageBox", win, {37, -2, 114, 22}, "", "", Pointer::Default, false);
+    row("imgInfo", "CImageBox", win, {19, 0, 19, 18}, "", "Zarvel Ke Baare Main", Pointer::Hand);
+}
+
+void tst_frmMain::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    QFETCH(QString, parentName);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    QFETCH(QString, toolTip);
+    QFETCH(Pointer, pointer);
+    QFETCH(bool, enabled);
+
+    frmMain w;
+    QWidget* c = control(w, name);
+    QVERIFY(c);
+    QCOMPARE(QString::fromLatin1(c->metaObject()->className()), className);
+    QCOMPARE(c->parentWidget()->objectName(), parentName);
+    QCOMPARE(c->geometry(), geometry);
+    QCOMPARE(textOf(c), text);
+    QCOMPARE(c->toolTip(), toolTip);
+    QCOMPARE(c->isEnabled(), enabled);
+    switch (pointer) {
+    case Pointer::Default:
+        QVERIFY(c->cursor().shape() != Qt::BitmapCursor && c->cursor().shape() != Qt::UpArrowCursor);
+        break;
+    case Pointer::UpArrow:
+        QCOMPARE(c->cursor().shape(), Qt::UpArrowCursor);
+        break;
+    case Pointer::Hand:
+        QCOMPARE(c->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(c->cursor().hotSpot(), QPoint(6, 0));
+        QCOMPARE(c->cursor().pixmap().size(), QSize(32, 32));
+        break;
+    }
+    if (auto* image = qobject_cast<CPictureBox*>(c); image && !image->picture().isNull())
+        QCOMPARE(image->picture().toImage().pixel(0, 0) | 0xFF000000, qRgb(192, 192, 192));
+}
+
+void tst_frmMain::stacking_data() {
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::newRow("at start") << QList<int>{};
+    QTest::newRow("join") << QList<int>{1};
+    QTest::newRow("join, split") << QList<int>{1, 0};
+    QTest::newRow("join twice") << QList<int>{1, 1};
+    QTest::newRow("split while in split") << QList<int>{0};
+}
+
+void tst_frmMain::stacking() {
+    QFETCH(QList<int>, clicks);
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* textBox = qobject_cast<QLineEdit*>(control(w, QStringLiteral("txtSegSize")));
+    textBox->setText(QStringLiteral("typed"));
+    int mode = 0;
+    for (int i : clicks) {
+        // Click where the two tabs do not overlap, so the click reaches the intended tab whatever its layer.
+        QWidget* tab = control(w, QStringLiteral("imgTab_%1").arg(i));
+        QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
+                          tab->geometry().center() + QPoint(i == 0 ? 20 : -20, 0));
+        mode = i;
+    }
+    QCOMPARE(w.iMode(), std::int16_t(mode));
+    const int other = 1 - mode;
+    QVERIFY(stackIndex(control(w, QStringLiteral("picCHolder_%1").arg(mode))) >
+            stackIndex(control(w, QStringLiteral("picCHolder_%1").arg(other))));
+    QVERIFY(stackIndex(control(w, QStringLiteral("imgTab_%1").arg(mode))) >
+            stackIndex(control(w, QStringLiteral("imgTab_%1").arg(other))));
+    QCOMPARE(w.childAt(QPoint(220, 10))->objectName(), QStringLiteral("imgTab_%1").arg(mode));
+    QCOMPARE(w.childAt(QPoint(150, 104))->objectName(), QStringLiteral("picCHolder_%1").arg(mode));
+
+    // Labels and images stay behind every box of their container.
+    for (const char* container : {"frmMain", "picCHolder_0", "picCHolder_1"}) {
+        QWidget* parent = container == QLatin1String("frmMain") ? &w : control(w, QLatin1String(container));
+        bool seenBox = false;
+        for (QObject* child : parent->children()) {
+            auto* cw = qobject_cast<QWidget*>(child);
+            if (!cw)
+                continue;
+            if (isBox(cw))
+                seenBox = true;
+            else
+                QVERIFY2(!seenBox, qPrintable(cw->objectName() + QLatin1String(" lies over a box")));
+        }
+    }
+    QCOMPARE(textBox->text(), QStringLiteral("typed"));
+}
+
+void tst_frmMain::focusOrder() {
+    frmMain w;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("picCHolder_0"));
+    const QStringList order = {QStringLiteral("txtSFName"),   QStringLiteral("txtSegSize"),
+                               QStringLiteral("picProgress"), QStringLiteral("picCHolder_1"),
+                               QStringLiteral("txtSegfname"), QStringLiteral("Picture1"),
+                               QStringLiteral("Picture2"),    QStringLiteral("Picture3"),
+                               QStringLiteral("Picture4"),    QStringLiteral("picCHolder_0")};
+    for (const QString& next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), next);
+    }
+}
+
+void tst_frmMain::browseLabelColours_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QPoint>("releaseAt");
+    QTest::newRow("split, left, inside") << QStringLiteral("lblBrowse") << Qt::LeftButton << QPoint(5, 5);
+    QTest::newRow("split, right, inside") << QStringLiteral("lblBrowse") << Qt::RightButton << QPoint(5, 5);
+    QTest::newRow("split, left, outside") << QStringLiteral("lblBrowse") << Qt::LeftButton << QPoint(90, 40);
+    QTest::newRow("join, left, inside") << QStringLiteral("lblSBrowse") << Qt::LeftButton << QPoint(5, 5);
+    QTest::newRow("join, middle, outside") << QStringLiteral("lblSBrowse") << Qt::MiddleButton << QPoint(-40, 3);
+}
+
+void tst_frmMain::browseLabelColours() {
+    QFETCH(QString, name);
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QPoint, releaseAt);
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    if (name == QLatin1String("lblSBrowse"))
+        QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(170, 10));
+    auto* label = w.findChild<CLabel*>(name);
+    const QPoint at = label->mapTo(&w, QPoint(5, 5));
+    QCOMPARE(label->backColor(), QColor(224, 224, 224));
+    QTest::mousePress(w.windowHandle(), button, {}, at);
+    QCOMPARE(label->backColor(), QColor(192, 192, 192));
+    QTest::mouseRelease(w.windowHandle(), button, {}, label->mapTo(&w, releaseAt));
+    QCOMPARE(label->backColor(), QColor(224, 224, 224));
+}
+
+void tst_frmMain::moving_data() {
+    QTest::addColumn<QPoint>("pressAt");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("moves");
+    QTest::newRow("left on the bare surface") << QPoint(65, 140) << Qt::LeftButton << true;
+    QTest::newRow("left on the disabled title") << QPoint(100, 10) << Qt::LeftButton << true;
+    QTest::newRow("right on the bare surface") << QPoint(65, 140) << Qt::RightButton << false;
+    QTest::newRow("left on a panel") << QPoint(150, 104) << Qt::LeftButton << false;
+    QTest::newRow("left on the start button") << QPoint(30, 130) << Qt::LeftButton << false;
+}
+
+void tst_frmMain::moving() {
+    QFETCH(QPoint, pressAt);
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, moves);
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QPoint start = w.pos();
+    const QPoint target = w.mapToGlobal(pressAt) + QPoint(20, 5);
+    QTest::mousePress(w.windowHandle(), button, {}, pressAt);
+    QTest::mouseMove(w.windowHandle(), w.mapFromGlobal(target));
+    // Released where the mouse now is: over the moved window, that is the point first pressed.
+    QTest::mouseRelease(w.windowHandle(), button, {}, w.mapFromGlobal(target));
+    QCOMPARE(w.pos(), moves ? start + QPoint(20, 5) : start);
+}
+
+void tst_frmMain::exitClosesTheWindow() {
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(9, 9));
+    QVERIFY(!w.isVisible());
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmmain.moc"
