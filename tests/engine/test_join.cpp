@@ -1,0 +1,347 @@
+#include "engine/PieceNames.h"
+#include "engine/modFHand.h"
+#include "engine/support/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+using namespace enginetest;
+using modFHand::JoinFile;
+
+namespace {
+
+constexpr std::int16_t kUntouched = 77;
+
+// Writes pieces named stem.001 ... from the given lengths; returns their concatenation.
+std::string MakeSeries(const fs::path& stem, const std::vector<std::size_t>& lengths) {
+    std::string whole;
+    unsigned seed = 1;
+    for (std::size_t k = 0; k < lengths.size(); ++k) {
+        const std::string bytes = Pattern(lengths[k], seed++);
+        WriteFile(modFHand::PieceName(stem, static_cast<std::int32_t>(k + 1)), bytes);
+        whole += bytes;
+    }
+    return whole;
+}
+
+} // namespace
+
+TEST(Join, RebuildsTheSeriesFromAnyMember) {
+    const std::vector<std::size_t> lengths = {12000, 12000, 777};
+    for (const char* picked : {"movie.avi.001", "movie.avi.002", "movie.avi.003", "movie.avi.009"}) {
+        TempFolder dir;
+        const std::string whole = MakeSeries(dir / "movie.avi", lengths);
+        if (!fs::exists(dir / picked))
+            WriteFile(dir / picked, "not a member of the run");
+        const auto pieces = dir.Names();
+        std::int16_t count = kUntouched;
+        ASSERT_EQ(JoinFile(dir / picked, count, {}), 0) << picked;
+        EXPECT_EQ(count, 3);
+        EXPECT_EQ(ReadFile(dir / "movie.avi"), whole);
+        auto expected = pieces;
+        expected.push_back("movie.avi");
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(dir.Names(), expected) << "no temporary file may be left";
+    }
+}
+
+TEST(Join, StopsAtTheFirstGap) {
+    const struct {
+        std::vector<int> present;
+        std::int16_t result;
+        std::int16_t count;
+    } cases[] = {
+        {{1, 2, 4}, 0, 2}, {{1}, 0, 1}, {{1, 3}, 0, 1}, {{2, 3}, 2, kUntouched}, {{3}, 2, kUntouched},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        std::string whole;
+        for (const int k : c.present) {
+            WriteFile(modFHand::PieceName(dir / "s", k), Pattern(10, k));
+            if (whole.size() == static_cast<std::size_t>(10 * (k - 1)))
+                whole += Pattern(10, k);
+        }
+        const fs::path picked = modFHand::PieceName(dir / "s", c.present.back());
+        std::int16_t count = kUntouched;
+        ASSERT_EQ(JoinFile(picked, count, {}), c.result);
+        EXPECT_EQ(count, c.count);
+        if (c.result == 0)
+            EXPECT_EQ(ReadFile(dir / "s"), whole);
+        else
+            EXPECT_FALSE(fs::exists(dir / "s"));
+    }
+}
+
+TEST(Join, JoinsAThousandMembers) {
+    TempFolder dir;
+    const std::string whole = MakeSeries(dir / "big", std::vector<std::size_t>(1000, 3));
+    std::int16_t count = 0;
+    ASSERT_EQ(JoinFile(dir / "big.1000", count, {}), 0);
+    EXPECT_EQ(count, 1000);
+    EXPECT_EQ(ReadFile(dir / "big"), whole);
+}
+
+TEST(Join, RefusesWithTheFirstFailingCheckAndWritesNothing) {
+    TempFolder dir;
+    MakeSeries(dir / "a.bin", {5, 5});
+    WriteFile(dir / "a.bin", "the output already there");
+    WriteFile(dir / "movie.avi", "x");
+    WriteFile(dir / "lonely.002", "x");
+    MakeSeries(dir / "readme", {4});
+    WriteFile(dir / "readme", "r");
+    fs::create_directory(dir / "folder.001");
+    MakeFifo(dir / "fifo.001");
+    const auto before = dir.Names();
+    const struct {
+        fs::path picked;
+        std::int16_t result;
+    } cases[] = {
+        {"", 1},
+        {dir / "missing.001", 1},
+        {dir / "folder.001", 1},
+        {dir / "fifo.001", 1},
+        {dir / "lonely.002", 2},
+        {dir / "movie.avi", 2},
+        {dir / "a.bin.002", 3},
+        {dir / "readme", 3},
+    };
+    for (const auto& c : cases) {
+        std::int16_t count = kUntouched;
+        EXPECT_EQ(JoinFile(c.picked, count, {}), c.result) << c.picked;
+        EXPECT_EQ(count, kUntouched);
+        EXPECT_EQ(dir.Names(), before);
+    }
+    EXPECT_EQ(ReadFile(dir / "a.bin"), "the output already there");
+}
+
+TEST(Join, PathWithoutSeparatorFailsWithNothingWritten) {
+    TempFolder dir;
+    MakeSeries(dir / "x", {3});
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    std::int16_t count = kUntouched;
+    const auto result = JoinFile("x.001", count, {});
+    fs::current_path(previous);
+    EXPECT_EQ(result, 4);
+    EXPECT_EQ(count, kUntouched);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.001"});
+}
+
+TEST(Join, AnyEntryUnderTheOutputNameCountsAsPresent) {
+    enum class Entry { Folder, Fifo, Socket, LinkToFile, DanglingLink, LinkToFolder };
+    for (const Entry entry :
+         {Entry::Folder, Entry::Fifo, Entry::Socket, Entry::LinkToFile, Entry::DanglingLink, Entry::LinkToFolder}) {
+        TempFolder dir;
+        MakeSeries(dir / "out", {100, 100});
+        WriteFile(dir / "target", "t");
+        const fs::path output = dir / "out";
+        switch (entry) {
+        case Entry::Folder:
+            fs::create_directory(output);
+            break;
+        case Entry::Fifo:
+            MakeFifo(output);
+            break;
+        case Entry::Socket:
+            MakeSocket(output);
+            break;
+        case Entry::LinkToFile:
+            fs::create_symlink(dir / "target", output);
+            break;
+        case Entry::DanglingLink:
+            fs::create_symlink(dir / "nowhere", output);
+            break;
+        case Entry::LinkToFolder:
+            fs::create_symlink(dir.path(), output);
+            break;
+        }
+        const auto before = dir.Names();
+        std::int16_t count = kUntouched;
+        EXPECT_EQ(JoinFile(dir / "out.001", count, {}), 3) << static_cast<int>(entry);
+        EXPECT_EQ(dir.Names(), before);
+        EXPECT_EQ(ReadFile(dir / "target"), "t");
+        EXPECT_FALSE(fs::exists(dir / "nowhere"));
+    }
+}
+
+TEST(Join, MembersThatAreNotRegularFilesEndTheSeries) {
+    TempFolder dir;
+    const std::string first = MakeSeries(dir / "m", {40});
+    MakeFifo(dir / "m.002");
+    WriteFile(dir / "m.003", "after the fifo");
+    std::int16_t count = 0;
+    ASSERT_EQ(JoinFile(dir / "m.001", count, {}), 0);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(ReadFile(dir / "m"), first);
+}
+
+TEST(Join, LinkedMembersAreFollowed) {
+    TempFolder dir;
+    fs::create_directory(dir / "elsewhere");
+    const std::string whole = MakeSeries(dir / "elsewhere" / "p", {30, 20});
+    WriteFile(dir / "p.001", ReadFile(dir / "elsewhere" / "p.001"));
+    fs::create_symlink(dir / "elsewhere" / "p.002", dir / "p.002");
+    std::int16_t count = 0;
+    ASSERT_EQ(JoinFile(dir / "p.002", count, {}), 0);
+    EXPECT_EQ(ReadFile(dir / "p"), whole);
+}
+
+TEST(Join, ReportsProgressAndYieldsAtTheRightMoments) {
+    constexpr int Y = Recorder::kYield;
+    const struct {
+        std::vector<std::size_t> lengths;
+        std::vector<int> calls;
+    } cases[] = {
+        {{12000, 12000, 12000}, {Y, 33, Y, Y, Y, 66, Y, Y, Y, 100, Y, Y, 0}},
+        {{0, 0}, {Y, Y, 0}},
+        {{6, 0}, {Y, 83, Y, Y, 100, Y, Y, Y, 0}},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        MakeSeries(dir / "p", c.lengths);
+        Recorder recorder;
+        std::int16_t count = 0;
+        ASSERT_EQ(JoinFile(dir / "p.001", count, recorder.Hooks()), 0);
+        EXPECT_EQ(count, static_cast<std::int16_t>(c.lengths.size()));
+        EXPECT_EQ(recorder.calls, c.calls);
+        EXPECT_EQ(fs::file_size(dir / "p"), std::accumulate(c.lengths.begin(), c.lengths.end(), std::size_t(0)));
+    }
+}
+
+// While the work runs, the output exists only under a temporary name that no join takes for a piece.
+TEST(Join, WritesIntoATemporaryFileBesideTheOutput) {
+    TempFolder dir;
+    MakeSeries(dir / "t.dat", {20000, 20000});
+    std::vector<std::string> seenDuringWork;
+    modFHand::Hooks hooks;
+    hooks.yield = [&] {
+        if (seenDuringWork.empty())
+            seenDuringWork = dir.Names();
+    };
+    std::int16_t count = 0;
+    ASSERT_EQ(JoinFile(dir / "t.dat.001", count, hooks), 0);
+    ASSERT_EQ(seenDuringWork.size(), 3u);
+    EXPECT_EQ(std::count(seenDuringWork.begin(), seenDuringWork.end(), "t.dat"), 0);
+    const std::string temporary = seenDuringWork.front() == "t.dat.001" ? seenDuringWork.back() : seenDuringWork[0];
+    EXPECT_EQ(fs::path(temporary).extension(), ".tmp");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"t.dat", "t.dat.001", "t.dat.002"}));
+}
+
+TEST(Join, FailureDuringTheWorkLeavesNothingUnderOrBesideTheOutput) {
+    enum class Fault {
+        ProgressThrows,
+        YieldThrows,
+        FinalProgressThrows,
+        MemberVanishes,
+        MemberCutShort,
+        OutputAppears
+    };
+    for (const Fault fault : {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows,
+                              Fault::MemberVanishes, Fault::MemberCutShort, Fault::OutputAppears}) {
+        TempFolder dir;
+        MakeSeries(dir / "j", {1048576, 1048576, 1048576});
+        const auto pieces = dir.Names();
+        int calls = 0;
+        modFHand::Hooks hooks;
+        hooks.progress = [&](std::int16_t percent) {
+            ++calls;
+            if ((fault == Fault::ProgressThrows && calls == 120) ||
+                (fault == Fault::FinalProgressThrows && percent == 0))
+                throw std::runtime_error("window gone");
+        };
+        hooks.yield = [&] {
+            if (fault == Fault::YieldThrows && calls == 200)
+                throw 7;
+            if (fault == Fault::MemberVanishes && calls == 1)
+                fs::remove(dir / "j.003");
+            if (fault == Fault::MemberCutShort && calls == 100)
+                fs::resize_file(dir / "j.002", 5);
+            if (fault == Fault::OutputAppears && calls == 1)
+                WriteFile(dir / "j", "someone else's");
+        };
+        std::int16_t count = kUntouched;
+        EXPECT_EQ(JoinFile(dir / "j.001", count, hooks), 4) << static_cast<int>(fault);
+        EXPECT_EQ(count, kUntouched);
+        if (fault == Fault::OutputAppears) {
+            EXPECT_EQ(ReadFile(dir / "j"), "someone else's");
+            fs::remove(dir / "j");
+        }
+        if (fault == Fault::MemberVanishes)
+            WriteFile(dir / "j.003", "");
+        EXPECT_EQ(dir.Names(), pieces) << static_cast<int>(fault);
+    }
+}
+
+namespace {
+
+int JoinFromFirstMember(const fs::path& first) {
+    std::int16_t count = kUntouched;
+    const int result = JoinFile(first, count, {});
+    return count == kUntouched ? result : 100 + result;
+}
+
+} // namespace
+
+TEST(Join, AWriteThatFailsForRealEndsInFailureWithNothingLeft) {
+    TempFolder dir;
+    MakeSeries(dir / "w", {40000, 40000});
+    const auto pieces = dir.Names();
+    EXPECT_EQ(RunWithFileSizeLimit(60000, JoinFromFirstMember, dir / "w.001"), 4);
+    EXPECT_EQ(dir.Names(), pieces);
+}
+
+TEST(Join, KeepsUnicodeBlankAndDottedNamesUntouched) {
+    const struct {
+        std::string folder;
+        std::string stem;
+    } cases[] = {
+        {"plain", "\xd9\x81\xd8\xa7\xd8\xa6\xd9\x84 \xd9\xb9\xdb\x8c\xd8\xb3\xd9\xb9.bin"},
+        {" blank folder ", "  blanks at both ends  "},
+        {"My.Folder", "a.b.c"},
+        {"x.y", std::string(251, 'n')},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        fs::create_directories(dir / c.folder);
+        const std::string whole = MakeSeries(dir / c.folder / c.stem, {100, 50});
+        std::int16_t count = 0;
+        ASSERT_EQ(JoinFile(modFHand::PieceName(dir / c.folder / c.stem, 2), count, {}), 0) << c.stem;
+        EXPECT_EQ(ReadFile(dir / c.folder / c.stem), whole);
+        EXPECT_EQ(fs::directory_iterator(dir / c.folder) != fs::directory_iterator(), true);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir / c.folder), fs::directory_iterator()), 3);
+    }
+}
+
+// Users already have series cut by the standard tool; those must join, and ours must round-trip through it.
+TEST(Join, JoinsASeriesWrittenByCoreutilsSplit) {
+    for (const std::size_t length : {std::size_t(1), std::size_t(1447035), std::size_t(5 * 1447035 + 3)}) {
+        TempFolder dir;
+        WriteFile(dir / "orig", Pattern(length));
+        fs::copy_file(dir / "orig", dir / "FILE");
+        ASSERT_EQ(Shell("cd " + Quoted(dir.path()) + " && split -b 1447035 -a 3 --numeric-suffixes=1 FILE FILE."), 0);
+        fs::remove(dir / "FILE");
+        std::int16_t count = 0;
+        ASSERT_EQ(JoinFile(dir / "FILE.001", count, {}), 0);
+        EXPECT_EQ(count, static_cast<std::int16_t>(length == 0 ? 1 : (length + 1447034) / 1447035));
+        EXPECT_TRUE(SameContent(dir / "orig", dir / "FILE")) << length;
+    }
+}
+
+TEST(Join, RoundTripsWhatSplitWrote) {
+    for (const std::int32_t pieceSize : {1, 2500, 12000, 1048576, 1048577}) {
+        TempFolder dir;
+        const std::string bytes = Pattern(2 * 1048576 + 12345, pieceSize);
+        WriteFile(dir / "orig.iso", bytes);
+        std::int16_t written = 0, joined = 0;
+        if (pieceSize == 1) {
+            EXPECT_EQ(modFHand::SplitFile(dir / "orig.iso", pieceSize, written, {}), 3);
+            continue;
+        }
+        ASSERT_EQ(modFHand::SplitFile(dir / "orig.iso", pieceSize, written, {}), 0);
+        fs::rename(dir / "orig.iso", dir / "kept");
+        ASSERT_EQ(JoinFile(dir / "orig.iso.001", joined, {}), 0);
+        EXPECT_EQ(joined, written);
+        EXPECT_EQ(ReadFile(dir / "orig.iso"), bytes) << pieceSize;
+    }
+}

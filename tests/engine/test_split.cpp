@@ -1,0 +1,326 @@
+#include "engine/PieceNames.h"
+#include "engine/modFHand.h"
+#include "engine/support/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace enginetest;
+using modFHand::SplitFile;
+
+namespace {
+
+constexpr std::int16_t kUntouched = 77;
+
+std::vector<std::string> SeriesNames(const std::string& name, int count) {
+    std::vector<std::string> names{name};
+    for (int k = 1; k <= count; ++k)
+        names.push_back(fs::path(modFHand::PieceName(name, k)).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Concatenate(const fs::path& source, int count) {
+    std::string whole;
+    for (int k = 1; k <= count; ++k)
+        whole += ReadFile(modFHand::PieceName(source, k));
+    return whole;
+}
+
+} // namespace
+
+TEST(Split, CutsAwkwardLengthsIntoTheRightPieces) {
+    const struct {
+        std::size_t length;
+        std::int32_t pieceSize;
+        int pieces;
+        std::size_t lastLength;
+    } cases[] = {
+        {0, 100, 1, 0},           {1, 100, 1, 1},
+        {100, 100, 1, 100},       {200, 100, 2, 100},
+        {201, 100, 3, 1},         {50, 100, 1, 50},
+        {6999, 7, 1000, 6},       {30000, 12000, 3, 6000},
+        {3145729, 1048576, 4, 1}, {2500000, 2097153, 2, 402847},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        const fs::path source = dir / "movie.avi";
+        const std::string bytes = Pattern(c.length);
+        WriteFile(source, bytes);
+        std::int16_t count = kUntouched;
+        ASSERT_EQ(SplitFile(source, c.pieceSize, count, {}), 0) << c.length << "/" << c.pieceSize;
+        EXPECT_EQ(count, c.pieces);
+        EXPECT_EQ(dir.Names(), SeriesNames("movie.avi", c.pieces));
+        EXPECT_EQ(fs::file_size(modFHand::PieceName(source, c.pieces)), c.lastLength);
+        EXPECT_EQ(Concatenate(source, c.pieces), bytes);
+        EXPECT_EQ(ReadFile(source), bytes);
+    }
+}
+
+TEST(Split, RefusesWithTheFirstFailingCheckAndWritesNothing) {
+    TempFolder dir;
+    WriteFile(dir / "small", Pattern(1000));
+    WriteFile(dir / "empty", "");
+    fs::create_directory(dir / "folder");
+    MakeFifo(dir / "fifo");
+    fs::resize_file(dir / "small", 1000);
+    WriteFile(dir / "ten", "");
+    fs::resize_file(dir / "ten", 10485760);
+    const auto before = dir.Names();
+    const struct {
+        fs::path path;
+        std::int32_t pieceSize;
+        std::int16_t result;
+    } cases[] = {
+        {"", 100, 1},
+        {dir / "missing", 0, 1},
+        {dir / "missing", -1, 1},
+        {dir / "folder", 100, 1},
+        {dir / "fifo", 100, 1},
+        {dir / "small", 0, 2},
+        {dir / "small", -1, 2},
+        {dir / "empty", -100, 2},
+        {dir / "small", INT32_MIN, 2},
+        {dir / "small", 1, 3},
+        {dir / "ten", 10485, 3},
+        {dir / "small", 1, 3},
+    };
+    for (const auto& c : cases) {
+        std::int16_t count = kUntouched;
+        EXPECT_EQ(SplitFile(c.path, c.pieceSize, count, {}), c.result) << c.path << " " << c.pieceSize;
+        EXPECT_EQ(count, kUntouched);
+        EXPECT_EQ(dir.Names(), before);
+    }
+    std::int16_t count = kUntouched;
+    ASSERT_EQ(SplitFile(dir / "ten", 10486, count, {}), 0);
+    EXPECT_EQ(count, 1000);
+    EXPECT_EQ(fs::file_size(dir / "ten.1000"), 10246u);
+}
+
+TEST(Split, PathWithoutSeparatorFailsWithNothingWritten) {
+    TempFolder dir;
+    WriteFile(dir / "data.bin", Pattern(10));
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    std::int16_t count = kUntouched;
+    const auto result = SplitFile("data.bin", 4, count, {});
+    fs::current_path(previous);
+    EXPECT_EQ(result, 4);
+    EXPECT_EQ(count, kUntouched);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"data.bin"});
+}
+
+TEST(Split, ReportsProgressAndYieldsAtTheRightMoments) {
+    constexpr int Y = Recorder::kYield;
+    const struct {
+        std::size_t length;
+        std::int32_t pieceSize;
+        std::vector<int> calls;
+    } cases[] = {
+        {0, 10, {Y, 0}},
+        {30000, 30000, {Y, 40, Y, Y, 80, Y, Y, 100, Y, Y, 0}},
+        {30000, 15000, {Y, 40, Y, Y, 50, Y, Y, Y, 90, Y, Y, 100, Y, Y, 0}},
+        {7, 5, {Y, 71, Y, Y, Y, 85, Y, Y, 100, Y, Y, 0}},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        WriteFile(dir / "f", Pattern(c.length));
+        Recorder recorder;
+        std::int16_t count = 0;
+        ASSERT_EQ(SplitFile(dir / "f", c.pieceSize, count, recorder.Hooks()), 0);
+        EXPECT_EQ(recorder.calls, c.calls) << c.length << "/" << c.pieceSize;
+    }
+}
+
+TEST(Split, CallsProgressOncePerLadderBlock) {
+    const struct {
+        std::size_t length;
+        std::int32_t pieceSize;
+        std::size_t progressCalls; // blocks plus the final 0
+    } cases[] = {
+        {1048576, 1048576, 93 + 1},     // one megabyte: 87 x 12000, 3000, 1500, 3 x 25, 1
+        {3145728, 1048576, 3 * 93 + 1}, // the ladder starts afresh with every piece
+        {11999, 11999, 20 + 1},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        WriteFile(dir / "f", Pattern(c.length));
+        Recorder recorder;
+        std::int16_t count = 0;
+        ASSERT_EQ(SplitFile(dir / "f", c.pieceSize, count, recorder.Hooks()), 0);
+        const auto progress = recorder.Progress();
+        EXPECT_EQ(progress.size(), c.progressCalls);
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end() - 1));
+        EXPECT_EQ(progress[progress.size() - 2], 100);
+        EXPECT_EQ(progress.back(), 0);
+    }
+}
+
+TEST(Split, OlderLongerPieceLeavesNoStaleBytes) {
+    TempFolder dir;
+    WriteFile(dir / "f", Pattern(150));
+    WriteFile(dir / "f.001", Pattern(5000, 9));
+    WriteFile(dir / "f.002", Pattern(5000, 9));
+    std::int16_t count = 0;
+    ASSERT_EQ(SplitFile(dir / "f", 100, count, {}), 0);
+    EXPECT_EQ(ReadFile(dir / "f.001"), Pattern(150).substr(0, 100));
+    EXPECT_EQ(ReadFile(dir / "f.002"), Pattern(150).substr(100));
+}
+
+TEST(Split, NeverWritesThroughALinkOrIntoTheSourceItself) {
+    enum class Kind { SymlinkToOther, SymlinkToSource, HardLinkToSource, Folder, Fifo };
+    for (const Kind kind :
+         {Kind::SymlinkToOther, Kind::SymlinkToSource, Kind::HardLinkToSource, Kind::Folder, Kind::Fifo}) {
+        TempFolder dir;
+        const std::string bytes = Pattern(300);
+        WriteFile(dir / "f", bytes);
+        WriteFile(dir / "other", "keep me");
+        const fs::path second = dir / "f.002";
+        switch (kind) {
+        case Kind::SymlinkToOther:
+            fs::create_symlink(dir / "other", second);
+            break;
+        case Kind::SymlinkToSource:
+            fs::create_symlink(dir / "f", second);
+            break;
+        case Kind::HardLinkToSource:
+            fs::create_hard_link(dir / "f", second);
+            break;
+        case Kind::Folder:
+            fs::create_directory(second);
+            break;
+        case Kind::Fifo:
+            MakeFifo(second);
+            break;
+        }
+        const auto before = dir.Names();
+        std::int16_t count = kUntouched;
+        EXPECT_EQ(SplitFile(dir / "f", 100, count, {}), 4) << static_cast<int>(kind);
+        EXPECT_EQ(count, kUntouched);
+        EXPECT_EQ(ReadFile(dir / "f"), bytes);
+        EXPECT_EQ(ReadFile(dir / "other"), "keep me");
+        EXPECT_EQ(dir.Names(), before) << "piece 001 of this run must be gone";
+    }
+}
+
+TEST(Split, RemovesTheRestOfAnOlderLongerSeriesUpToTheFirstGap) {
+    const struct {
+        std::vector<std::string> older;
+        std::vector<std::string> links; // older pieces that are links instead of files
+        std::vector<std::string> left;  // what must remain besides f, f.001, f.002
+    } cases[] = {
+        {{"f.003", "f.004", "f.005"}, {}, {}},
+        {{"f.003", "f.004", "f.006"}, {}, {"f.006"}},
+        {{"f.004"}, {}, {"f.004"}},
+        {{"f.003", "f.005"}, {"f.004"}, {"f.004", "f.005"}},
+        {{}, {"f.003"}, {"f.003"}},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        WriteFile(dir / "f", Pattern(200));
+        WriteFile(dir / "target", "t");
+        for (const auto& name : c.older)
+            WriteFile(dir / name, "old");
+        for (const auto& name : c.links)
+            fs::create_symlink(dir / "target", dir / name);
+        std::int16_t count = 0;
+        ASSERT_EQ(SplitFile(dir / "f", 100, count, {}), 0);
+        std::vector<std::string> expected = {"f", "f.001", "f.002", "target"};
+        expected.insert(expected.end(), c.left.begin(), c.left.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(dir.Names(), expected);
+    }
+}
+
+TEST(Split, FailureDuringTheWorkRemovesThisRunsPiecesAndKeepsTheSource) {
+    enum class Fault { ProgressThrows, YieldThrows, FinalProgressThrows, SourceCutShort, SourceCutAfterLastRead };
+    for (const Fault fault : {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows,
+                              Fault::SourceCutShort, Fault::SourceCutAfterLastRead}) {
+        TempFolder dir;
+        const fs::path source = dir / "f";
+        WriteFile(source, Pattern(3 * 1048576));
+        int calls = 0;
+        modFHand::Hooks hooks;
+        hooks.progress = [&](std::int16_t percent) {
+            ++calls;
+            if ((fault == Fault::ProgressThrows && calls == 150) ||
+                (fault == Fault::FinalProgressThrows && percent == 0))
+                throw std::runtime_error("window gone");
+        };
+        hooks.yield = [&] {
+            if (fault == Fault::YieldThrows && calls == 100)
+                throw 42;
+            if (fault == Fault::SourceCutShort && calls == 1)
+                fs::resize_file(source, 1500000);
+            if (fault == Fault::SourceCutAfterLastRead && calls == 250)
+                fs::resize_file(source, 3 * 1048576 - 1);
+        };
+        std::int16_t count = kUntouched;
+        EXPECT_EQ(SplitFile(source, 1048576, count, hooks), 4) << static_cast<int>(fault);
+        EXPECT_EQ(count, kUntouched);
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"}) << static_cast<int>(fault);
+        if (fault != Fault::SourceCutShort && fault != Fault::SourceCutAfterLastRead)
+            EXPECT_EQ(ReadFile(source), Pattern(3 * 1048576));
+    }
+}
+
+namespace {
+
+int SplitIntoHundredKilobytePieces(const fs::path& source) {
+    std::int16_t count = kUntouched;
+    const int result = SplitFile(source, 100000, count, {});
+    return count == kUntouched ? result : 100 + result;
+}
+
+} // namespace
+
+TEST(Split, AWriteThatFailsForRealEndsInFailureWithNothingLeft) {
+    TempFolder dir;
+    WriteFile(dir / "f", Pattern(500000));
+    // The first piece can't grow past 50000 bytes: it is left half written when the write fails.
+    EXPECT_EQ(RunWithFileSizeLimit(50000, SplitIntoHundredKilobytePieces, dir / "f"), 4);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"});
+    EXPECT_EQ(ReadFile(dir / "f"), Pattern(500000));
+}
+
+TEST(Split, KeepsUnicodeBlankAndLongNamesUntouched) {
+    const std::string names[] = {
+        "\xd9\x81\xd8\xa7\xd8\xa6\xd9\x84 \xd9\xb9\xdb\x8c\xd8\xb3\xd9\xb9.bin", // Urdu
+        "  blanks at both ends  ",
+        std::string(251, 'n'),
+        " .dots. in .name. ",
+    };
+    for (const std::string& name : names) {
+        TempFolder dir;
+        fs::create_directory(dir / "sub.folder ");
+        const fs::path source = dir / "sub.folder " / name;
+        WriteFile(source, Pattern(250));
+        std::int16_t count = 0;
+        ASSERT_EQ(SplitFile(source, 100, count, {}), 0) << name;
+        EXPECT_EQ(count, 3);
+        EXPECT_TRUE(fs::is_regular_file(source.native() + ".003")) << name;
+        EXPECT_EQ(Concatenate(source, 3), Pattern(250));
+    }
+}
+
+TEST(Split, FollowsALinkedSourceAndNamesPiecesAfterTheLink) {
+    TempFolder dir;
+    fs::create_directory(dir / "real");
+    WriteFile(dir / "real" / "data", Pattern(150));
+    fs::create_symlink(dir / "real" / "data", dir / "alias");
+    std::int16_t count = 0;
+    ASSERT_EQ(SplitFile(dir / "alias", 100, count, {}), 0);
+    EXPECT_EQ(Concatenate(dir / "alias", 2), Pattern(150));
+}
+
+TEST(Split, PiecesConcatenateBackWithCat) {
+    for (const std::size_t length : {std::size_t(0), std::size_t(1447035), std::size_t(3 * 1447035 + 17)}) {
+        TempFolder dir;
+        WriteFile(dir / "f", Pattern(length));
+        std::int16_t count = 0;
+        ASSERT_EQ(SplitFile(dir / "f", 1447035, count, {}), 0);
+        ASSERT_EQ(Shell("cat " + Quoted(dir.path()) + "/f.0* > " + Quoted(dir / "back")), 0);
+        EXPECT_TRUE(SameContent(dir / "f", dir / "back")) << length;
+    }
+}
