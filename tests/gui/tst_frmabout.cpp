@@ -1,0 +1,183 @@
+#include "ui/about/frmAbout.h"
+#include "ui/main/CLabel.h"
+#include "ui/main/frmMain.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QPushButton>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+// Runs the check once the About window is up, then makes sure it is gone so a failed check never
+// leaves the test waiting on a modal window.
+struct WhileOpen {
+    QPointer<QDialog> seen;
+    bool stillOpenAfterAction = false;
+
+    void open(frmMain& w, const std::function<void(QDialog*)>& action) {
+        QTimer::singleShot(0, [this, action] {
+            seen = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!seen)
+                return;
+            action(seen);
+            QCoreApplication::processEvents();
+            stillOpenAfterAction = seen->isVisible();
+            if (seen->isVisible())
+                seen->done(QDialog::Rejected);
+        });
+        QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(28, 9)); // imgInfo
+    }
+};
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+} // namespace
+
+class tst_frmAbout : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void layout_data();
+    void layout();
+    void keysAndButtons_data();
+    void keysAndButtons();
+    void oneInstanceOpensAgain();
+    void linkOpensTheAddressAndStays();
+
+private:
+    frmMain* main = nullptr;
+};
+
+void tst_frmAbout::initTestCase() {
+    main = new frmMain;
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+}
+
+void tst_frmAbout::layout_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("Picture1") << QStringLiteral("Picture1") << QRect(0, 56, 345, 569);
+    QTest::newRow("cmdOK") << QStringLiteral("cmdOK") << QRect(208, 16, 75, 23);
+    QTest::newRow("Line1") << QStringLiteral("Line1") << QRect(6, 48, 307, 1);
+    QTest::newRow("Label_3") << QStringLiteral("Label_3") << QRect(59, 18, 130, 17);
+    QTest::newRow("Image1") << QStringLiteral("Image1") << QRect(8, 0, 40, 48);
+}
+
+void tst_frmAbout::layout() {
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    WhileOpen about;
+    QRect actual;
+    QString parent;
+    about.open(*main, [&](QDialog* d) {
+        if (QWidget* c = d->findChild<QWidget*>(name)) {
+            actual = c->geometry();
+            parent = c->parentWidget()->objectName();
+        }
+    });
+    QVERIFY(about.seen);
+    QCOMPARE(parent, QStringLiteral("frmAbout"));
+    QCOMPARE(actual, geometry);
+}
+
+void tst_frmAbout::keysAndButtons_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("OK clicked") << QStringLiteral("click") << true;
+    QTest::newRow("Enter on OK") << QStringLiteral("enter") << true;
+    QTest::newRow("Return on OK") << QStringLiteral("return") << true;
+    QTest::newRow("Esc") << QStringLiteral("esc") << false;
+}
+
+void tst_frmAbout::keysAndButtons() {
+    QFETCH(QString, how);
+    QFETCH(bool, closes);
+    WhileOpen about;
+    QString title, focus, okText;
+    bool modal = false, tool = false, ownedByMain = false, fixed = false, isDefault = true;
+    about.open(*main, [&](QDialog* d) {
+        auto* ok = d->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+        const bool active = QTest::qWaitForWindowActive(d);
+        Q_UNUSED(active); // the focus check below tells the same story more clearly
+        title = d->windowTitle();
+        focus = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        okText = ok->text();
+        isDefault = ok->isDefault() || ok->autoDefault();
+        modal = d->isModal();
+        tool = (d->windowFlags() & Qt::WindowType_Mask) == Qt::Tool;
+        ownedByMain = d->parentWidget() == main;
+        fixed = d->minimumSize() == QSize(344, 621) && d->maximumSize() == QSize(344, 621);
+        if (how == QLatin1String("click"))
+            QTest::mouseClick(ok, Qt::LeftButton);
+        else if (how == QLatin1String("enter"))
+            QTest::keyClick(ok, Qt::Key_Enter);
+        else if (how == QLatin1String("return"))
+            QTest::keyClick(ok, Qt::Key_Return);
+        else
+            QTest::keyClick(ok, Qt::Key_Escape);
+    });
+    QVERIFY(about.seen);
+    QCOMPARE(title, QStringLiteral("Zarvel Ke Bare Main"));
+    QCOMPARE(focus, QStringLiteral("cmdOK"));
+    QCOMPARE(okText, QStringLiteral("&Ok"));
+    QVERIFY(!isDefault);
+    QVERIFY(modal);
+    QVERIFY(tool);
+    QVERIFY(ownedByMain);
+    QVERIFY(fixed);
+    QCOMPARE(about.stillOpenAfterAction, !closes);
+}
+
+void tst_frmAbout::oneInstanceOpensAgain() {
+    WhileOpen first;
+    first.open(*main, [](QDialog* d) { d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
+    WhileOpen second;
+    QPoint centreGap;
+    second.open(*main, [&](QDialog* d) {
+        centreGap = d->frameGeometry().center() - main->frameGeometry().center();
+        d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    });
+    QVERIFY(first.seen);
+    QCOMPARE(second.seen, first.seen);
+    QVERIFY2(qAbs(centreGap.x()) <= 2 && qAbs(centreGap.y()) <= 2,
+             qPrintable(QStringLiteral("%1,%2").arg(centreGap.x()).arg(centreGap.y())));
+}
+
+void tst_frmAbout::linkOpensTheAddressAndStays() {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    WhileOpen about;
+    QString text;
+    QColor colour;
+    Qt::CursorShape shape = Qt::BlankCursor;
+    bool underlined = true;
+    about.open(*main, [&](QDialog* d) {
+        auto* link = d->findChild<CLabel*>(QStringLiteral("Label_3"));
+        text = link->text();
+        colour = link->palette().color(QPalette::WindowText);
+        shape = link->cursor().shape();
+        underlined = link->font().underline();
+        QTest::mouseClick(link, Qt::LeftButton);
+        QTest::mouseClick(link, Qt::LeftButton);
+    });
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(text, QString::fromLatin1(frmAbout::MakerAddress));
+    QCOMPARE(colour, QColor(0, 0, 192));
+    QCOMPARE(shape, Qt::ArrowCursor);
+    QVERIFY(!underlined);
+    QCOMPARE(catcher.urls.size(), 2);
+    QCOMPARE(catcher.urls.first().host(), QString::fromLatin1(frmAbout::MakerAddress));
+    QVERIFY(about.stillOpenAfterAction);
+}
+
+QTEST_MAIN(tst_frmAbout)
+#include "tst_frmabout.moc"
