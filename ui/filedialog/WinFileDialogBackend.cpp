@@ -24,7 +24,7 @@ public:
             return;
         const std::size_t length = static_cast<std::size_t>(text->size());
         m_chars.assign(std::max<std::size_t>(length, minimumLength) + 1, L'\0');
-        const char16_t* source = text->utf16();
+        const auto* source = text->utf16();
         for (std::size_t i = 0; i < length; ++i)
             m_chars[i] = static_cast<wchar_t>(source[i]);
     }
