@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-// Turning the piece-size box's text into a byte count. The box is read the way the classic BASIC Val()
-// reads a number, not with the locale, so "1.38" means the same on every machine.
+// Turning the piece-size box's text into a byte count. The number is read with fixed rules, never with the
+// locale, so "1.38" means the same on every machine.
 namespace SizeText {
 
 // The longest leading number of the text, in megabytes; 0 when the text does not begin with one.
