@@ -1,5 +1,6 @@
 #include "ui/main/CTextBox.h"
 
+#include <QDropEvent>
 #include <QPainter>
 
 CTextBox::CTextBox(QWidget* parent) : QLineEdit(parent) {
@@ -12,9 +13,40 @@ CTextBox::CTextBox(QWidget* parent) : QLineEdit(parent) {
     setPalette(pal);
 }
 
+void CTextBox::setOLEDropMode(DropMode mode) {
+    m_dropMode = mode;
+    setAcceptDrops(mode == DropMode::Manual);
+}
+
 void CTextBox::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
     QPainter painter(this);
     painter.setPen(Qt::black);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+// The line edit's own drag handling would move the caret over the text and insert dragged text; in the
+// manual mode nothing looks at the data until it is dropped.
+void CTextBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (m_dropMode == DropMode::Manual)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CTextBox::dragMoveEvent(QDragMoveEvent* event) {
+    if (m_dropMode == DropMode::Manual)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CTextBox::dragLeaveEvent(QDragLeaveEvent* event) {
+    event->accept();
+}
+
+void CTextBox::dropEvent(QDropEvent* event) {
+    event->ignore();
+    if (m_dropMode == DropMode::Manual)
+        emit OLEDragDrop(event);
 }

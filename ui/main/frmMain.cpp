@@ -5,8 +5,11 @@
 #include "ui/main/CLabel.h"
 #include "ui/main/CPictureBox.h"
 #include "ui/main/CTextBox.h"
+#include "ui/main/FileSelection.h"
 #include "ui/main/Skin.h"
+#include "ui/main/StartAction.h"
 
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -62,10 +65,14 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     setTabOrders();
     connectControls();
     m_progressText.reserve(8);
+    m_startAction =
+        std::make_unique<StartAction>(*this, StartAction::Controls{Picture4, txtSFName, txtSegSize, txtSegfname});
 
     m_iMode = 0;
     spProg(0);
 }
+
+frmMain::~frmMain() = default;
 
 void frmMain::connectControls() {
     for (int i = 0; i < 2; ++i)
@@ -79,6 +86,8 @@ void frmMain::connectControls() {
     connect(lblBrowse, &CLabel::clicked, this, &frmMain::lblBrowse_Click);
     connect(lblSBrowse, &CLabel::clicked, this, &frmMain::lblSBrowse_Click);
     connect(Picture4, &CPictureBox::clicked, this, &frmMain::Picture4_Click);
+    connect(txtSFName, &CTextBox::OLEDragDrop, this, &frmMain::txtSFName_OLEDragDrop);
+    connect(txtSegfname, &CTextBox::OLEDragDrop, this, &frmMain::txtSegfname_OLEDragDrop);
 }
 
 void frmMain::spProg(std::int16_t percent) {
@@ -142,11 +151,36 @@ void frmMain::browseLabel_MouseUp(CLabel* label) {
     label->setBackColor(Skin::LightGrey);
 }
 
-void frmMain::lblBrowse_Click() {}
+void frmMain::lblBrowse_Click() {
+    FileSelection::browseInto(txtSFName, this);
+}
 
-void frmMain::lblSBrowse_Click() {}
+void frmMain::lblSBrowse_Click() {
+    FileSelection::browseInto(txtSegfname, this);
+}
 
-void frmMain::Picture4_Click() {}
+void frmMain::txtSFName_OLEDragDrop(QDropEvent* event) {
+    FileSelection::dropInto(txtSFName, event);
+}
+
+void frmMain::txtSegfname_OLEDragDrop(QDropEvent* event) {
+    FileSelection::dropInto(txtSegfname, event);
+}
+
+void frmMain::Picture4_Click() {
+    m_startAction->run();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // The engine holds open files in the middle of a run: it is asked to stop at its next block and clean up,
+    // and the window closes itself once the engine has returned.
+    if (m_startAction->isRunning()) {
+        m_startAction->requestStop();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
 
 void frmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

@@ -5,17 +5,21 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class CImageBox;
 class CLabel;
 class CPictureBox;
 class CTextBox;
+class QDropEvent;
+class StartAction;
 
 // The borderless main window: two mode panels under two tab pictures, a start button and a progress box.
 class frmMain : public QWidget {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // Redraws the progress box for one percentage; cheap enough to be called after every copied block.
     void spProg(std::int16_t percent);
@@ -28,6 +32,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private slots:
     void imgTab_Click(int index);
@@ -38,6 +43,8 @@ private slots:
     void lblBrowse_Click();
     void lblSBrowse_Click();
     void Picture4_Click();
+    void txtSFName_OLEDragDrop(QDropEvent* event);
+    void txtSegfname_OLEDragDrop(QDropEvent* event);
 
 private:
     void setUpWindow();
@@ -55,6 +62,7 @@ private:
     CTextBox* makeTextBox(QWidget* parent, const char* name, const QRect& place, const QString& toolTip);
     CLabel* makeBrowseLabel(QWidget* parent, const char* name, const QRect& place);
 
+    std::unique_ptr<StartAction> m_startAction;
     std::int16_t m_iMode = 0;
     bool m_dragging = false;
     bool m_shownOnce = false;

@@ -124,6 +124,7 @@ void frmMain::createSplitPanel() {
     txtSegSize->setText(QStringLiteral("1.38"));
     txtSFName = makeTextBox(panel, "txtSFName", Skin::twips(585, 120, 2415, 285),
                             QStringLiteral("File Ka Rasta Yaha Likhen..."));
+    txtSFName->setOLEDropMode(CTextBox::DropMode::Manual);
 }
 
 void frmMain::createJoinPanel() {
@@ -131,6 +132,7 @@ void frmMain::createJoinPanel() {
     lblSBrowse = makeBrowseLabel(panel, "lblSBrowse", Skin::twips(45, 735, 390, 300));
     txtSegfname = makeTextBox(panel, "txtSegfname", Skin::twips(585, 735, 3495, 285),
                               QStringLiteral("Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta"));
+    txtSegfname->setOLEDropMode(CTextBox::DropMode::Manual);
     Picture3 = makePictureBox(panel, "Picture3", Skin::twips(1320, 120, 2895, 540));
     Picture3->setBackColor(Skin::Silver);
     Picture3->setPicture(Skin::picture(QStringLiteral("piecepath.gif")));

@@ -1,0 +1,7 @@
+#include "ui/main/EventPump.h"
+
+#include <QCoreApplication>
+
+void EventPump::run() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
