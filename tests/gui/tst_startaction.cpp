@@ -1,0 +1,417 @@
+#include "engine/modFHand.h"
+#include "gui/support/ModalCatcher.h"
+#include "gui/support/RecordingFileDialogBackend.h"
+#include "ui/main/StartAction.h"
+#include "ui/main/frmMain.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+// How the folder looks before the click.
+enum class Setup {
+    Source,          // the file to split
+    Pieces,          // a series of 1000-byte pieces, the whole file gone
+    PiecesAndOutput, // the series, and the whole file still there
+};
+
+QByteArray content(int bytes) {
+    QByteArray data(bytes, Qt::Uninitialized);
+    for (int i = 0; i < bytes; ++i)
+        data[i] = static_cast<char>((i * 131 + i / 251) & 0xFF);
+    return data;
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void prepare(const QDir& dir, const QString& name, int bytes, Setup setup) {
+    const QString source = dir.filePath(name);
+    writeFile(source, content(bytes));
+    if (setup == Setup::Source)
+        return;
+    std::int16_t count = 0;
+    QCOMPARE(modFHand::SplitFile(StartAction::toEnginePath(source), 1000, count, {}), std::int16_t(0));
+    if (setup == Setup::Pieces)
+        QVERIFY(QFile::remove(source));
+}
+
+QStringList filesIn(const QDir& dir) {
+    return dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+QStringList seriesNames(const QString& name, int count) {
+    QStringList names{name};
+    for (int i = 1; i <= count; ++i)
+        names << name + QStringLiteral(".%1").arg(i, 3, 10, QLatin1Char('0'));
+    names.sort();
+    return names;
+}
+
+template <typename T> T* control(frmMain& window, const char* name) {
+    return window.findChild<T*>(QLatin1String(name));
+}
+
+void click(frmMain& window, const char* name) {
+    QWidget* target = control<QWidget>(window, name);
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+}
+
+// Wraps the real engine so a test can act from inside its progress calls and count how often it is entered.
+struct EngineProbe {
+    int entries = 0;
+    std::filesystem::path lastPath;
+    std::function<void(int call)> onProgress;
+
+    EngineProbe() {
+        StartAction::Engine engine;
+        engine.split = [this](const std::filesystem::path& path, std::int32_t size, std::int16_t& count,
+                              const modFHand::Hooks& hooks) {
+            enter(path);
+            return modFHand::SplitFile(path, size, count, watched(hooks));
+        };
+        engine.join = [this](const std::filesystem::path& path, std::int16_t& count, const modFHand::Hooks& hooks) {
+            enter(path);
+            return modFHand::JoinFile(path, count, watched(hooks));
+        };
+        StartAction::setEngine(std::move(engine));
+    }
+    ~EngineProbe() { StartAction::setEngine({}); }
+
+    void enter(const std::filesystem::path& path) {
+        ++entries;
+        lastPath = path;
+    }
+
+    modFHand::Hooks watched(const modFHand::Hooks& hooks) {
+        modFHand::Hooks result = hooks;
+        result.progress = [this, hooks, calls = std::make_shared<int>(0)](std::int16_t percent) {
+            hooks.progress(percent);
+            if (onProgress)
+                onProgress((*calls)++);
+        };
+        return result;
+    }
+};
+
+const QString SplitFailureText = QStringLiteral("Mumkina hal->\r1. File ke hisson ka hujam tabdel ker k dobara dekhen\n"
+                                                "2. Yeh dekhen k file ka naam darust likha gaya hai ya nahi");
+const QString JoinFailureText =
+    QStringLiteral("Mumkina hal->Yeh itmenan ker len ke\n"
+                   "1. Jo file jorne ja rahe hain directory main us ke tamam hisse mojod hain\n"
+                   "2. Tamam files ko jor ker jis file main tabdeel kerna hai wo ya uske nam ki koi or file pehle se "
+                   "folder main mojod to nahi?");
+
+QString splitSuccessText(int count) {
+    return QStringLiteral("Apka kaam kamiyabi se mukamal ho gaya hai\nor apki file ko %1 hisson main taqseem ker "
+                          "dia gaya hai.")
+        .arg(count);
+}
+
+QString joinSuccessText(int count) {
+    return QStringLiteral("Apka kaam kamiyabi se mukamal ho gaya hai.\nor apki file k %1 hisson ko dobara mila dia "
+                          "gaya hai ")
+        .arg(count);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Setup)
+
+class tst_StartAction : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void outcome_data();
+    void outcome();
+    void pathReachesEngineWhole_data();
+    void pathReachesEngineWhole();
+    void busyWhileRunning_data();
+    void busyWhileRunning();
+    void closeDuringRun_data();
+    void closeDuringRun();
+    void closeWhileDialogOpenInRun_data();
+    void closeWhileDialogOpenInRun();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmMain> m_window;
+
+    QDir dir() const { return QDir(m_dir->path()); }
+    void typePath(int mode, const QString& text);
+};
+
+void tst_StartAction::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_window = std::make_unique<frmMain>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void tst_StartAction::typePath(int mode, const QString& text) {
+    if (mode == 1)
+        click(*m_window, "imgTab_1");
+    control<QLineEdit>(*m_window, mode == 0 ? "txtSFName" : "txtSegfname")->setText(text);
+}
+
+void tst_StartAction::outcome_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QString>("typed"); // %1 is the full path of name
+    QTest::addColumn<QString>("sizeText");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("piecesAfter");
+
+    const QString split = QStringLiteral("Kamiyaabi!");
+    const QString splitFailed = QStringLiteral("Aik masla derpesh hai!");
+    const QString join = QStringLiteral("Kamyaabi");
+    const QString joinFailed = QStringLiteral("Aik masla darpesh hai!");
+    const QString path = QStringLiteral("%1");
+    const QString piece1 = QStringLiteral("%1.001");
+    const QString quarterMB = QStringLiteral("0.25");
+
+    QTest::newRow("split into three") << 0 << "a.bin" << 600000 << Setup::Source << path << quarterMB << split
+                                      << splitSuccessText(3) << 3;
+    QTest::newRow("split, default size, one piece")
+        << 0 << "a.bin" << 5000 << Setup::Source << path << "1.38" << split << splitSuccessText(1) << 1;
+    QTest::newRow("split, name outside ASCII") << 0 << QStringLiteral("ملف-ü.bin") << 600000 << Setup::Source << path
+                                               << quarterMB << split << splitSuccessText(3) << 3;
+    QTest::newRow("split, missing file") << 0 << "a.bin" << 5000 << Setup::Source << "%1.none" << quarterMB
+                                         << splitFailed << SplitFailureText << 0;
+    QTest::newRow("split, trailing blank kept")
+        << 0 << "a.bin" << 5000 << Setup::Source << "%1 " << quarterMB << splitFailed << SplitFailureText << 0;
+    QTest::newRow("split, size 0") << 0 << "a.bin" << 5000 << Setup::Source << path << "abc" << splitFailed
+                                   << SplitFailureText << 0;
+    QTest::newRow("split, 2048 MB does not fit")
+        << 0 << "a.bin" << 5000 << Setup::Source << path << "2048" << splitFailed << SplitFailureText << 0;
+    QTest::newRow("split, 1e400 is no finite size")
+        << 0 << "a.bin" << 5000 << Setup::Source << path << "1e400" << splitFailed << SplitFailureText << 0;
+    QTest::newRow("split, far negative") << 0 << "a.bin" << 5000 << Setup::Source << path << "-2049" << splitFailed
+                                         << SplitFailureText << 0;
+    QTest::newRow("join twelve") << 1 << "a.bin" << 11500 << Setup::Pieces << piece1 << quarterMB << join
+                                 << joinSuccessText(12) << 12;
+    QTest::newRow("join from a later piece, size box not read") << 1 << "a.bin" << 2500 << Setup::Pieces << "%1.002"
+                                                                << "not a number" << join << joinSuccessText(3) << 3;
+    QTest::newRow("join, output already there")
+        << 1 << "a.bin" << 2500 << Setup::PiecesAndOutput << piece1 << quarterMB << joinFailed << JoinFailureText << 3;
+    QTest::newRow("join, missing piece") << 1 << "a.bin" << 2500 << Setup::Pieces << "%1.009" << quarterMB << joinFailed
+                                         << JoinFailureText << 3;
+}
+
+void tst_StartAction::outcome() {
+    QFETCH(int, mode);
+    QFETCH(QString, name);
+    QFETCH(int, bytes);
+    QFETCH(Setup, setup);
+    QFETCH(QString, typed);
+    QFETCH(QString, sizeText);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(int, piecesAfter);
+
+    prepare(dir(), name, bytes, setup);
+    const QString whole = dir().filePath(name);
+    typePath(mode, typed.arg(whole));
+    control<QLineEdit>(*m_window, "txtSegSize")->setText(sizeText);
+    const bool succeeds = !title.startsWith(QLatin1String("Aik"));
+    const bool wholeAfter = mode == 0 || succeeds || setup == Setup::PiecesAndOutput;
+
+    ModalCatcher catcher;
+    click(*m_window, "Picture4");
+
+    QCOMPARE(catcher.boxes.size(), 1);
+    const ModalCatcher::SeenBox& box = catcher.boxes.first();
+    QCOMPARE(box.title, title);
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.buttonCount, 1);
+    QCOMPARE(box.parent, m_window.get());
+    QVERIFY(control<QWidget>(*m_window, "Picture4")->isEnabled());
+
+    QStringList expected = seriesNames(name, piecesAfter);
+    if (!wholeAfter)
+        expected.removeAll(name);
+    QCOMPARE(filesIn(dir()), expected);
+    if (wholeAfter && setup != Setup::PiecesAndOutput)
+        QCOMPARE(readFile(whole), content(bytes));
+    if (mode == 0 && succeeds) {
+        QByteArray joined;
+        for (int i = 1; i <= piecesAfter; ++i)
+            joined += readFile(whole + QStringLiteral(".%1").arg(i, 3, 10, QLatin1Char('0')));
+        QCOMPARE(joined, content(bytes));
+    }
+    QCOMPARE(control<QLineEdit>(*m_window, mode == 0 ? "txtSFName" : "txtSegfname")->text(), typed.arg(whole));
+}
+
+void tst_StartAction::pathReachesEngineWhole_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("blanks at both ends") << QStringLiteral("  /tmp/x y.bin  ");
+    QTest::newRow("quotes stay") << QStringLiteral("\"/tmp/a.bin\"");
+    QTest::newRow("outside ASCII") << QStringLiteral("/tmp/ملف-ü-漢字.bin");
+    QTest::newRow("empty") << QString();
+}
+
+void tst_StartAction::pathReachesEngineWhole() {
+    QFETCH(QString, text);
+    EngineProbe probe;
+    for (int mode : {0, 1}) {
+        typePath(mode, text);
+        ModalCatcher catcher;
+        click(*m_window, "Picture4");
+        QCOMPARE(probe.entries, mode + 1);
+        QCOMPARE(QFile::decodeName(QByteArray::fromStdString(probe.lastPath.string())), text);
+        QCOMPARE(catcher.boxes.size(), 1);
+    }
+}
+
+void tst_StartAction::busyWhileRunning_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("split") << 0;
+    QTest::newRow("join") << 1;
+}
+
+// While the engine runs, only the start button is off: a second click does nothing, and a tab switch
+// changes neither the running work nor the box at its end.
+void tst_StartAction::busyWhileRunning() {
+    QFETCH(int, mode);
+    prepare(dir(), QStringLiteral("a.bin"), 250000, mode == 0 ? Setup::Source : Setup::Pieces);
+    const QString whole = dir().filePath(QStringLiteral("a.bin"));
+    typePath(mode, mode == 0 ? whole : whole + QStringLiteral(".001"));
+    if (mode == 0)
+        control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
+
+    EngineProbe probe;
+    QList<bool> enabledSeen;
+    probe.onProgress = [&](int call) {
+        QWidget* start = control<QWidget>(*m_window, "Picture4");
+        enabledSeen << start->isEnabled();
+        if (call == 1) {
+            click(*m_window, "Picture4");
+            click(*m_window, mode == 0 ? "imgTab_1" : "imgTab_0");
+        }
+    };
+    ModalCatcher catcher;
+    click(*m_window, "Picture4");
+
+    QCOMPARE(probe.entries, 1);
+    QVERIFY(enabledSeen.size() > 2);
+    QVERIFY(!enabledSeen.contains(true));
+    QCOMPARE(m_window->iMode(), std::int16_t(1 - mode));
+    QCOMPARE(catcher.boxes.size(), 1);
+    if (mode == 0) {
+        QCOMPARE(catcher.boxes.first().title, QStringLiteral("Kamiyaabi!"));
+        QCOMPARE(catcher.boxes.first().text, splitSuccessText(3));
+    } else {
+        QCOMPARE(catcher.boxes.first().title, QStringLiteral("Kamyaabi"));
+        QCOMPARE(catcher.boxes.first().text, joinSuccessText(250));
+        QCOMPARE(readFile(whole), content(250000));
+    }
+    QVERIFY(control<QWidget>(*m_window, "Picture4")->isEnabled());
+}
+
+void tst_StartAction::closeDuringRun_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("byExitImage");
+    QTest::newRow("split, window closed") << 0 << false;
+    QTest::newRow("split, exit image") << 0 << true;
+    QTest::newRow("join, window closed") << 1 << false;
+    QTest::newRow("join, exit image") << 1 << true;
+}
+
+// The run ends as a failure at its next block: nothing it wrote is left, no box appears, the window goes.
+void tst_StartAction::closeDuringRun() {
+    QFETCH(int, mode);
+    QFETCH(bool, byExitImage);
+    prepare(dir(), QStringLiteral("a.bin"), 250000, mode == 0 ? Setup::Source : Setup::Pieces);
+    const QStringList before = filesIn(dir());
+    const QString whole = dir().filePath(QStringLiteral("a.bin"));
+    typePath(mode, mode == 0 ? whole : whole + QStringLiteral(".001"));
+    if (mode == 0)
+        control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
+
+    EngineProbe probe;
+    int progressCalls = 0;
+    probe.onProgress = [&](int call) {
+        progressCalls = call + 1;
+        if (call != 3)
+            return;
+        if (byExitImage)
+            click(*m_window, "imgExit");
+        else
+            QVERIFY(!m_window->close());
+        QVERIFY(m_window->isVisible());
+    };
+    ModalCatcher catcher;
+    click(*m_window, "Picture4");
+
+    QCOMPARE(progressCalls, 4);
+    QCOMPARE(catcher.boxes.size(), 0);
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(filesIn(dir()), before);
+    QVERIFY(control<QWidget>(*m_window, "Picture4")->isEnabled());
+}
+
+void tst_StartAction::closeWhileDialogOpenInRun_data() {
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("About window") << "imgInfo";
+    QTest::newRow("Open dialog") << "lblBrowse";
+}
+
+// A modal window opened from inside the run is still open when the close comes: it ends normally, then
+// the run stops.
+void tst_StartAction::closeWhileDialogOpenInRun() {
+    QFETCH(QString, opened);
+    prepare(dir(), QStringLiteral("a.bin"), 250000, Setup::Source);
+    const QString whole = dir().filePath(QStringLiteral("a.bin"));
+    typePath(0, whole);
+    control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
+
+    ScopedRecordingBackend dialog;
+    dialog->reply = [&](DialogKind, OpenFileNameRecord& record) {
+        m_window->close();
+        record.lpstrFile = QStringLiteral("/picked.bin") + QString(250, QChar(u'\0'));
+        return 1;
+    };
+    ModalCatcher catcher([&](QWidget* modal) {
+        m_window->close();
+        if (auto* d = qobject_cast<QDialog*>(modal))
+            d->reject();
+    });
+    EngineProbe probe;
+    probe.onProgress = [&](int call) {
+        if (call == 2)
+            click(*m_window, opened.toLatin1().constData());
+    };
+    click(*m_window, "Picture4");
+
+    QCOMPARE(catcher.boxes.size(), 0);
+    QVERIFY(!m_window->isVisible());
+    QCOMPARE(filesIn(dir()), QStringList{QStringLiteral("a.bin")});
+    if (opened == QLatin1String("lblBrowse"))
+        QCOMPARE(control<QLineEdit>(*m_window, "txtSFName")->text(), QStringLiteral("/picked.bin"));
+    else
+        QCOMPARE(catcher.otherModals, 1);
+}
+
+QTEST_MAIN(tst_StartAction)
+#include "tst_startaction.moc"
