@@ -1,0 +1,202 @@
+#include "gui/support/ModalCatcher.h"
+#include "gui/support/RecordingFileDialogBackend.h"
+#include "ui/main/frmMain.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+QLineEdit* box(frmMain& window, const QString& name) {
+    return window.findChild<QLineEdit*>(name);
+}
+
+void click(frmMain& window, const QString& name) {
+    QTest::mouseClick(window.findChild<QWidget*>(name), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+}
+
+// What each path box holds before a test acts, so that a test can tell exactly which one changed.
+const QMap<QString, QString> Typed{{QStringLiteral("txtSFName"), QStringLiteral("typed by hand.bin")},
+                                   {QStringLiteral("txtSegSize"), QStringLiteral("1.38")},
+                                   {QStringLiteral("txtSegfname"), QStringLiteral("typed piece.bin.001")}};
+
+QMap<QString, QString> texts(frmMain& window) {
+    QMap<QString, QString> result;
+    for (auto it = Typed.begin(); it != Typed.end(); ++it)
+        result[it.key()] = box(window, it.key())->text();
+    return result;
+}
+
+} // namespace
+
+class tst_FileSelection : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void browse_data();
+    void browse();
+    void browseStartsAfreshEachClick();
+    void drop_data();
+    void drop();
+    void onlyPathBoxesTakeDrops();
+
+private:
+    std::unique_ptr<frmMain> m_window;
+};
+
+void tst_FileSelection::init() {
+    m_window = std::make_unique<frmMain>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    for (auto it = Typed.begin(); it != Typed.end(); ++it)
+        box(*m_window, it.key())->setText(it.value());
+}
+
+void tst_FileSelection::browse_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("chosen");
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("split, chosen") << "lblBrowse"
+                                   << "txtSFName" << true << "/home/u/movie.avi";
+    QTest::newRow("split, cancelled") << "lblBrowse"
+                                      << "txtSFName" << false << "";
+    QTest::newRow("join, chosen") << "lblSBrowse"
+                                  << "txtSegfname" << true << "/home/u/movie.avi.004";
+    QTest::newRow("join, cancelled") << "lblSBrowse"
+                                     << "txtSegfname" << false << "";
+    QTest::newRow("chosen name outside ASCII") << "lblBrowse"
+                                               << "txtSFName" << true << "/home/u/فلم ü.avi";
+}
+
+void tst_FileSelection::browse() {
+    QFETCH(QString, label);
+    QFETCH(QString, target);
+    QFETCH(bool, chosen);
+    QFETCH(QString, path);
+
+    ScopedRecordingBackend dialog;
+    if (chosen)
+        dialog->chooseFile(path, path.section(QLatin1Char('/'), -1));
+    else
+        dialog->cancel();
+    if (target == QLatin1String("txtSegfname"))
+        click(*m_window, QStringLiteral("imgTab_1"));
+
+    ModalCatcher catcher;
+    click(*m_window, label);
+
+    QCOMPARE(dialog->calls.size(), 1);
+    const RecordingFileDialogBackend::Call& call = dialog->calls.first();
+    QCOMPARE(call.kind, DialogKind::Open);
+    QCOMPARE(call.record.lpstrTitle, std::optional<QString>(QStringLiteral("Open")));
+    QCOMPARE(call.record.lpstrFilter, std::optional<QString>(QString::fromLatin1("All Files (*.*)\0*.*\0\0", 21)));
+    QCOMPARE(call.record.nFilterIndex, 0);
+    QCOMPARE(call.record.Flags, 12292u);
+    QCOMPARE(call.record.hwndOwner, static_cast<std::uintptr_t>(m_window->winId()));
+    QCOMPARE(call.record.lpstrFile, std::optional<QString>(QString(260, QChar(u'\0'))));
+    QVERIFY(!call.record.lpstrInitialDir.has_value());
+    QCOMPARE(catcher.boxes.size(), 0);
+
+    QMap<QString, QString> expected = Typed;
+    if (chosen)
+        expected[target] = path;
+    QCOMPARE(texts(*m_window), expected);
+}
+
+// Nothing of one click's choice reaches the next dialog: no file name, no folder.
+void tst_FileSelection::browseStartsAfreshEachClick() {
+    ScopedRecordingBackend dialog;
+    dialog->chooseFile(QStringLiteral("/data/first.bin"), QStringLiteral("first.bin"));
+    click(*m_window, QStringLiteral("lblBrowse"));
+    dialog->cancel();
+    click(*m_window, QStringLiteral("lblBrowse"));
+
+    QCOMPARE(dialog->calls.size(), 2);
+    QCOMPARE(dialog->calls.at(1).record.lpstrFile, std::optional<QString>(QString(260, QChar(u'\0'))));
+    QCOMPARE(dialog->calls.at(1).record.lpstrFileTitle, std::optional<QString>(QString(260, QChar(u'\0'))));
+    QVERIFY(!dialog->calls.at(1).record.lpstrInitialDir.has_value());
+    QCOMPARE(box(*m_window, QStringLiteral("txtSFName"))->text(), QStringLiteral("/data/first.bin"));
+}
+
+void tst_FileSelection::drop_data() {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QList<QUrl>>("urls");
+    QTest::addColumn<QString>("plainText");
+    QTest::addColumn<QString>("expected"); // empty: the box keeps its text
+
+    const auto file = [](const char* path) { return QUrl::fromLocalFile(QString::fromUtf8(path)); };
+    const QList<QUrl> three{file("/data/one.bin"), file("/data/two.bin"), file("/data/three.bin")};
+
+    QTest::newRow("three files, split box") << "txtSFName" << three << ""
+                                            << "/data/one.bin";
+    QTest::newRow("three files, join box") << "txtSegfname" << three << ""
+                                           << "/data/one.bin";
+    QTest::newRow("a folder is taken as it comes") << "txtSFName" << QList<QUrl>{file("/data/dir/")} << ""
+                                                   << "/data/dir/";
+    QTest::newRow("name outside ASCII") << "txtSegfname" << QList<QUrl>{file("/data/فلم ü.bin.001")} << ""
+                                        << "/data/فلم ü.bin.001";
+    QTest::newRow("file list with text alongside")
+        << "txtSFName" << QList<QUrl>{file("/data/one.bin")} << "file:///data/one.bin"
+        << "/data/one.bin";
+    QTest::newRow("plain text") << "txtSFName" << QList<QUrl>{} << "/data/typed elsewhere.bin"
+                                << "";
+    QTest::newRow("web link") << "txtSegfname" << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.bin"))}
+                              << "https://example.org/a.bin"
+                              << "";
+    QTest::newRow("web link before a file")
+        << "txtSFName" << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.bin")), file("/data/one.bin")} << ""
+        << "/data/one.bin";
+    QTest::newRow("nothing at all") << "txtSFName" << QList<QUrl>{} << ""
+                                    << "";
+}
+
+void tst_FileSelection::drop() {
+    QFETCH(QString, target);
+    QFETCH(QList<QUrl>, urls);
+    QFETCH(QString, plainText);
+    QFETCH(QString, expected);
+
+    QMimeData data;
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+    if (!plainText.isEmpty())
+        data.setText(plainText);
+    const std::int16_t modeBefore = m_window->iMode();
+
+    ModalCatcher catcher;
+    QLineEdit* receiver = box(*m_window, target);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(receiver, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(receiver, &dropped);
+
+    QMap<QString, QString> after = Typed;
+    if (!expected.isEmpty())
+        after[target] = expected;
+    QCOMPARE(texts(*m_window), after);
+    // A refused drop lets a source that offered a move keep its text; a taken file is only ever copied.
+    QCOMPARE(dropped.isAccepted(), !expected.isEmpty());
+    if (dropped.isAccepted())
+        QCOMPARE(dropped.dropAction(), Qt::CopyAction);
+    QCOMPARE(m_window->iMode(), modeBefore);
+    QCOMPARE(catcher.boxes.size(), 0);
+    QVERIFY(m_window->findChild<QWidget*>(QStringLiteral("Picture4"))->isEnabled());
+}
+
+void tst_FileSelection::onlyPathBoxesTakeDrops() {
+    QVERIFY(box(*m_window, QStringLiteral("txtSFName"))->acceptDrops());
+    QVERIFY(box(*m_window, QStringLiteral("txtSegfname"))->acceptDrops());
+    QVERIFY(!box(*m_window, QStringLiteral("txtSegSize"))->acceptDrops());
+}
+
+QTEST_MAIN(tst_FileSelection)
+#include "tst_fileselection.moc"
