@@ -2,8 +2,11 @@
 BUILD   ?= build
 JOBS    ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+SANITIZE_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 
-.PHONY: all deps test-deps configure build run test bench format clean
+.PHONY: all deps test-deps configure build run test sanitize fuzz bench format clean
 
 all: build
 
@@ -24,6 +27,25 @@ run: build
 
 test: test-deps build
 	ctest --test-dir $(BUILD) --output-on-failure
+	$(MAKE) sanitize
+	$(MAKE) fuzz
+
+# Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer; the first report fails the run.
+sanitize: test-deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARVEL_SANITIZE=ON -DZARVEL_BUILD_BENCH=OFF
+	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan-qt.supp:print_suppressions=0 \
+	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure
+
+# A bounded libFuzzer run of every fuzz/*_fuzz.cpp target on a copy of its committed corpus.
+fuzz:
+	tools/install-deps.sh fuzz
+	CXX=clang++-14 CC=clang-14 cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARVEL_FUZZ=ON \
+		-DZARVEL_BUILD_TESTS=OFF -DZARVEL_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(notdir $(basename $(wildcard fuzz/*_fuzz.cpp)))
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 bench:
 	tools/install-deps.sh bench

@@ -1,5 +1,6 @@
 #include "ui/filedialog/CFileDialog.h"
 
+#include "ui/filedialog/FilterBlock.h"
 #include "ui/filedialog/QtFileDialogBackend.h"
 #ifdef _WIN32
 #include "ui/filedialog/WinFileDialogBackend.h"
@@ -161,14 +162,10 @@ OpenFileNameRecord CFileDialog::buildRecord() const {
     return record;
 }
 
-// "Text|*.txt|All|*.*" becomes the platform's list of NUL-separated strings ended by a double NUL.
 QString CFileDialog::filterBlock(const QString& filter) {
     if (filter.size() >= kLargestPosition)
         throw kOverflow;
-    QString block = filter;
-    block.replace(QLatin1Char('|'), QChar(u'\0'));
-    block.append(QChar(u'\0')).append(QChar(u'\0'));
-    return block;
+    return FilterBlock::build(filter);
 }
 
 QString CFileDialog::nameBuffer(const QString& name) {
@@ -185,7 +182,7 @@ std::optional<QString> CFileDialog::TrimNulls(const QString& text) const {
         showError(QStringLiteral("TrimNulls"), kOverflow.number, kOverflow.description);
         return std::nullopt;
     }
-    return text.left(nul);
+    return FilterBlock::trimNulls(text);
 }
 
 void CFileDialog::showError(const QString& routine, int number, const QString& description) const {

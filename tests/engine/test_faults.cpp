@@ -1,0 +1,435 @@
+// What the engine does when the machine works against it: a full disk, files that change or vanish under a
+// running split or join, names the file system can't hold, sources that are no files at all, and missing
+// permissions. Every case must end with the folder exactly as it was (or, where the fault itself changed it,
+// with nothing of ours added), no temporary file, and no file descriptor left open.
+
+#include "engine/PieceNames.h"
+#include "engine/modFHand.h"
+#include "engine/support/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <iostream>
+#include <map>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace enginetest;
+using modFHand::JoinFile;
+using modFHand::SplitFile;
+
+namespace {
+
+constexpr std::int16_t kUntouched = 77;
+constexpr int kLeakedDescriptor = 90;
+constexpr int kNoUnprivilegedUser = 91;
+
+int OpenDescriptors() {
+    return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+// Every regular file under the folder with its bytes, and every other entry with its kind, so that one
+// comparison shows a lost, changed or added file.
+std::map<std::string, std::string> Contents(const fs::path& folder) {
+    std::map<std::string, std::string> contents;
+    std::error_code ec;
+    if (!fs::exists(folder, ec))
+        return contents;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ec)) {
+        const std::string name = fs::relative(entry.path(), folder).string();
+        const auto status = entry.symlink_status();
+        if (fs::is_regular_file(status) && (status.permissions() & fs::perms::owner_read) != fs::perms::none)
+            contents[name] = ReadFile(entry.path());
+        else
+            contents[name] = "<kind " + std::to_string(static_cast<int>(status.type())) + ">";
+    }
+    return contents;
+}
+
+std::string Names(const std::map<std::string, std::string>& contents) {
+    std::string names;
+    for (const auto& entry : contents)
+        names += " " + entry.first + "(" + std::to_string(entry.second.size()) + ")";
+    return names;
+}
+
+// Equal names, kinds and bytes; a mismatch is reported by name and length, never by dumping the bytes.
+::testing::AssertionResult Unchanged(const fs::path& folder, const std::map<std::string, std::string>& before) {
+    const auto now = Contents(folder);
+    if (now == before)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "before:" << Names(before) << "\nafter: " << Names(now);
+}
+
+std::vector<std::string> Temporaries(const fs::path& folder) {
+    std::vector<std::string> found;
+    std::error_code ec;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(".zarvel-", 0) == 0)
+            found.push_back(name);
+    }
+    return found;
+}
+
+std::string MakeSeries(const fs::path& stem, const std::vector<std::size_t>& lengths) {
+    std::string whole;
+    for (std::size_t k = 0; k < lengths.size(); ++k) {
+        const std::string bytes = Pattern(lengths[k], static_cast<unsigned>(k + 3));
+        WriteFile(modFHand::PieceName(stem, static_cast<std::int32_t>(k + 1)), bytes);
+        whole += bytes;
+    }
+    return whole;
+}
+
+// A work that could block forever (a FIFO opened for reading, a device read to its end) ends the whole test
+// program instead of hanging CI.
+class Watchdog {
+public:
+    explicit Watchdog(unsigned seconds) { ::alarm(seconds); }
+    ~Watchdog() { ::alarm(0); }
+};
+
+// Runs fn in a forked child and returns its exit status (-1 when it did not end normally). Lets a case change
+// its user or limits without touching the test program itself.
+int InChild(const std::function<int()>& fn) {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(fn());
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// The engine's result, or kLeakedDescriptor when the call left a file open.
+int Checked(const std::function<std::int16_t(std::int16_t&)>& work, bool& countChanged) {
+    const int before = OpenDescriptors();
+    std::int16_t count = kUntouched;
+    const int result = work(count);
+    countChanged = count != kUntouched;
+    return OpenDescriptors() == before ? result : kLeakedDescriptor;
+}
+
+void ExpectFailureLeftNothing(int result, bool countChanged, const std::map<std::string, std::string>& before,
+                              const fs::path& folder, const std::string& what) {
+    EXPECT_EQ(result, 4) << what;
+    EXPECT_FALSE(countChanged) << what;
+    EXPECT_TRUE(Unchanged(folder, before)) << what;
+    EXPECT_TRUE(Temporaries(folder).empty()) << what;
+}
+
+// A file system of 1 MiB of its own, so that a write really meets a full disk. Mounting needs privileges
+// that a developer's machine or a container may not grant; mounted() then says false.
+class SmallDisk {
+public:
+    explicit SmallDisk(const fs::path& where) : path_(where) {
+        fs::create_directory(path_);
+        mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=1m,mode=0777") == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_)
+            ::umount2(path_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    fs::path path_;
+    bool mounted_ = false;
+};
+
+enum class Work { Split, Join };
+
+// 600 000 bytes already on a 1 MiB disk: a second copy can't fit, whether as pieces or as a joined output.
+void PrepareFullDiskCase(Work work, const fs::path& folder) {
+    if (work == Work::Split)
+        WriteFile(folder / "big.bin", Pattern(600000));
+    else
+        MakeSeries(folder / "big.bin", {200000, 200000, 200000});
+}
+
+std::int16_t RunFullDiskCase(Work work, const fs::path& folder, std::int16_t& count) {
+    return work == Work::Split ? SplitFile(folder / "big.bin", 100000, count, {})
+                               : JoinFile(folder / "big.bin.002", count, {});
+}
+
+int FullDiskUnderFileSizeLimit(const fs::path& folder) {
+    bool countChanged = false;
+    const Work work = folder.filename() == "split" ? Work::Split : Work::Join;
+    const int result = Checked([&](std::int16_t& count) { return RunFullDiskCase(work, folder, count); }, countChanged);
+    return countChanged ? 100 + result : result;
+}
+
+} // namespace
+
+TEST(Faults, DiskFullInTheMiddleOfTheWork) {
+    for (const Work work : {Work::Split, Work::Join}) {
+        const std::string what = work == Work::Split ? "split" : "join";
+        TempFolder dir;
+        SmallDisk disk(dir / "disk");
+        if (disk.mounted()) {
+            RecordProperty("disk_full_" + what, "tmpfs of 1 MiB");
+            std::cout << "[   INFO   ] disk full (" << what << "): a 1 MiB tmpfs of its own\n";
+            PrepareFullDiskCase(work, dir / "disk");
+            const auto before = Contents(dir / "disk");
+            bool countChanged = false;
+            const int result =
+                Checked([&](std::int16_t& count) { return RunFullDiskCase(work, dir / "disk", count); }, countChanged);
+            ExpectFailureLeftNothing(result, countChanged, before, dir / "disk", what);
+        } else {
+            // Without a disk of its own the same write failure comes from a file-size limit on the process.
+            RecordProperty("disk_full_" + what, "RLIMIT_FSIZE of 300000 bytes");
+            std::cout << "[   INFO   ] disk full (" << what << "): mount refused, RLIMIT_FSIZE instead\n";
+            fs::create_directory(dir / what);
+            PrepareFullDiskCase(work, dir / what);
+            const auto before = Contents(dir / what);
+            const int result = RunWithFileSizeLimit(300000, FullDiskUnderFileSizeLimit, dir / what);
+            ExpectFailureLeftNothing(result, false, before, dir / what, what);
+        }
+    }
+}
+
+// On this platform an open file stays readable after its name is removed, so the run still has every byte of
+// the source; the pieces it wrote are then the only copy, and deleting them as a failure would lose the file.
+TEST(Faults, SourceRemovedOrReplacedDuringSplitStillGivesTheWholeFile) {
+    enum class Change { Removed, ReplacedByAnotherFile };
+    for (const Change change : {Change::Removed, Change::ReplacedByAnotherFile}) {
+        TempFolder dir;
+        const fs::path source = dir / "f";
+        const std::string bytes = Pattern(3 * 100000 + 7);
+        WriteFile(source, bytes);
+        bool done = false;
+        modFHand::Hooks hooks;
+        hooks.yield = [&] {
+            if (done)
+                return;
+            done = true;
+            fs::remove(source);
+            if (change == Change::ReplacedByAnotherFile)
+                WriteFile(source, "someone else's file");
+        };
+        const int before = OpenDescriptors();
+        std::int16_t count = kUntouched;
+        EXPECT_EQ(SplitFile(source, 100000, count, hooks), 0);
+        EXPECT_EQ(OpenDescriptors(), before);
+        EXPECT_EQ(count, 4);
+        std::string joined;
+        for (int k = 1; k <= 4; ++k)
+            joined += ReadFile(modFHand::PieceName(source, k));
+        EXPECT_EQ(joined, bytes);
+        if (change == Change::ReplacedByAnotherFile)
+            EXPECT_EQ(ReadFile(source), "someone else's file");
+    }
+}
+
+TEST(Faults, MemberRemovedWhileBeingReadStillJoinsWhole) {
+    TempFolder dir;
+    const std::string whole = MakeSeries(dir / "m", {300000, 300000});
+    bool done = false;
+    modFHand::Hooks hooks;
+    hooks.yield = [&] {
+        if (!done)
+            fs::remove(dir / "m.001");
+        done = true;
+    };
+    const int before = OpenDescriptors();
+    std::int16_t count = kUntouched;
+    EXPECT_EQ(JoinFile(dir / "m.002", count, hooks), 0);
+    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(ReadFile(dir / "m"), whole);
+    EXPECT_TRUE(Temporaries(dir.path()).empty());
+}
+
+TEST(Faults, OutputFolderGoneDuringJoin) {
+    enum class Change { Removed, Renamed };
+    for (const Change change : {Change::Removed, Change::Renamed}) {
+        TempFolder dir;
+        fs::create_directory(dir / "in");
+        MakeSeries(dir / "in" / "j", {300000, 300000});
+        const auto pieces = Contents(dir / "in");
+        bool done = false;
+        modFHand::Hooks hooks;
+        hooks.yield = [&] {
+            if (done)
+                return;
+            done = true;
+            if (change == Change::Removed)
+                fs::remove_all(dir / "in");
+            else
+                fs::rename(dir / "in", dir / "moved");
+        };
+        bool countChanged = false;
+        const int result =
+            Checked([&](std::int16_t& count) { return JoinFile(dir / "in" / "j.001", count, hooks); }, countChanged);
+        EXPECT_EQ(result, 4) << static_cast<int>(change);
+        EXPECT_FALSE(countChanged);
+        EXPECT_FALSE(fs::exists(dir / "in")) << "nothing may bring the folder back";
+        if (change == Change::Renamed) {
+            // The run lost track of its temporary file when the folder moved, so that one stays behind; the
+            // pieces are intact and nothing appears under the output's name.
+            auto left = Contents(dir / "moved");
+            for (const std::string& name : Temporaries(dir / "moved"))
+                left.erase(name);
+            EXPECT_TRUE(left == pieces) << Names(left);
+            EXPECT_LE(Temporaries(dir / "moved").size(), 1u);
+        }
+    }
+}
+
+// Names one character too long for a folder entry, and paths one step beyond what the system accepts.
+TEST(Faults, NamesAndPathsTooLongForTheFileSystem) {
+    TempFolder dir;
+    const long nameMax = ::pathconf(dir.path().c_str(), _PC_NAME_MAX);
+    ASSERT_GT(nameMax, 8);
+
+    // A source whose own name fits but whose pieces' names don't.
+    const fs::path longSource = dir / std::string(static_cast<std::size_t>(nameMax), 's');
+    WriteFile(longSource, Pattern(250));
+    // A member picked with a short counter, whose series names ("....001") are longer than the picked name.
+    const fs::path shortCounter = dir / (std::string(static_cast<std::size_t>(nameMax) - 2, 'm') + ".1");
+    WriteFile(shortCounter, Pattern(10));
+
+    // A folder chain that ends a few characters short of PATH_MAX: a short name still fits in it, but not with
+    // ".001" added, nor the join's temporary name beside its output.
+    const std::size_t deepLength = PATH_MAX - 11;
+    fs::path deep = dir.path();
+    while (deep.native().size() + 2 * 200 < deepLength)
+        deep /= std::string(200, 'd');
+    deep /= std::string(deepLength - deep.native().size() - 1, 'e');
+    ASSERT_EQ(deep.native().size(), deepLength);
+    fs::create_directories(deep);
+    const fs::path deepSource = deep / "ppppppppp";
+    WriteFile(deepSource, Pattern(250));
+    const fs::path deepMember = deep / "q";
+    MakeSeries(deepMember, {100, 100});
+    const fs::path beyond = deep / std::string(200, 'x') / std::string(200, 'y') / "f";
+
+    const auto before = Contents(dir.path());
+    const struct {
+        std::string what;
+        Work work;
+        fs::path path;
+        int result;
+    } cases[] = {
+        {"split: piece name longer than NAME_MAX", Work::Split, longSource, 4},
+        {"split: piece path longer than PATH_MAX", Work::Split, deepSource, 4},
+        {"split: source path longer than PATH_MAX", Work::Split, beyond, 1},
+        {"join: member name longer than NAME_MAX", Work::Join, shortCounter, 2},
+        {"join: temporary path longer than PATH_MAX", Work::Join, modFHand::PieceName(deepMember, 2), 4},
+        {"join: picked path longer than PATH_MAX", Work::Join, fs::path(beyond.native() + ".001"), 1},
+    };
+    for (const auto& c : cases) {
+        bool countChanged = false;
+        const int result = Checked(
+            [&](std::int16_t& count) {
+                return c.work == Work::Split ? SplitFile(c.path, 100, count, {}) : JoinFile(c.path, count, {});
+            },
+            countChanged);
+        EXPECT_EQ(result, c.result) << c.what;
+        EXPECT_FALSE(countChanged) << c.what;
+        EXPECT_TRUE(Unchanged(dir.path(), before)) << c.what;
+        EXPECT_TRUE(Temporaries(dir.path()).empty()) << c.what;
+    }
+}
+
+// Things with a name that are no files: reading them could block forever (a FIFO without a writer) or never
+// end (/dev/zero). They are refused before anything is opened.
+TEST(Faults, SourcesThatAreNoFilesAreRefusedAtOnce) {
+    TempFolder dir;
+    MakeSocket(dir / "socket");
+    MakeFifo(dir / "fifo.001");
+    MakeSocket(dir / "socket.001");
+    fs::create_symlink("/dev/zero", dir / "zero");
+    fs::create_symlink("/dev/zero", dir / "zero.001");
+    fs::create_symlink("/dev/null", dir / "null.001");
+    const auto before = Contents(dir.path());
+    const struct {
+        Work work;
+        fs::path path;
+    } cases[] = {
+        {Work::Split, "/dev/null"},       {Work::Split, "/dev/zero"},     {Work::Split, dir / "socket"},
+        {Work::Split, dir / "zero"},      {Work::Join, "/dev/null"},      {Work::Join, dir / "fifo.001"},
+        {Work::Join, dir / "socket.001"}, {Work::Join, dir / "zero.001"}, {Work::Join, dir / "null.001"},
+    };
+    for (const auto& c : cases) {
+        const Watchdog watchdog(10);
+        bool countChanged = false;
+        const int result = Checked(
+            [&](std::int16_t& count) {
+                return c.work == Work::Split ? SplitFile(c.path, 100, count, {}) : JoinFile(c.path, count, {});
+            },
+            countChanged);
+        EXPECT_EQ(result, 1) << c.path;
+        EXPECT_FALSE(countChanged) << c.path;
+        EXPECT_TRUE(Unchanged(dir.path(), before)) << c.path;
+    }
+}
+
+namespace {
+
+// The unprivileged user and group of Debian; the case runs as them so that permissions bind.
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNogroup = 65534;
+
+int AsNobody(const std::function<int()>& fn) {
+    return InChild([&] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNogroup) != 0 || ::setuid(kNobody) != 0)
+            return kNoUnprivilegedUser;
+        if (::access("/", W_OK) == 0)
+            return kNoUnprivilegedUser; // still privileged after all
+        return fn();
+    });
+}
+
+} // namespace
+
+TEST(Faults, NoReadOrWritePermission) {
+    enum class Denied { SourceUnreadable, SourceFolderReadOnly, MemberUnreadable, JoinFolderReadOnly };
+    const struct {
+        Denied denied;
+        Work work;
+    } cases[] = {
+        {Denied::SourceUnreadable, Work::Split},
+        {Denied::SourceFolderReadOnly, Work::Split},
+        {Denied::MemberUnreadable, Work::Join},
+        {Denied::JoinFolderReadOnly, Work::Join},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        const bool readOnlyFolder = c.denied == Denied::SourceFolderReadOnly || c.denied == Denied::JoinFolderReadOnly;
+        fs::permissions(dir.path(), readOnlyFolder ? fs::perms(0755) : fs::perms(0777));
+        if (c.work == Work::Split) {
+            WriteFile(dir / "f", Pattern(250));
+            fs::permissions(dir / "f", c.denied == Denied::SourceUnreadable ? fs::perms(0600) : fs::perms(0644));
+        } else {
+            MakeSeries(dir / "f", {100, 100, 100});
+            for (int k = 1; k <= 3; ++k)
+                fs::permissions(modFHand::PieceName(dir / "f", k), fs::perms(0644));
+            if (c.denied == Denied::MemberUnreadable)
+                fs::permissions(dir / "f.002", fs::perms(0600));
+        }
+        const auto before = Contents(dir.path());
+        const int status = AsNobody([&] {
+            bool countChanged = false;
+            const int result = Checked(
+                [&](std::int16_t& count) {
+                    return c.work == Work::Split ? SplitFile(dir / "f", 100, count, {})
+                                                 : JoinFile(dir / "f.001", count, {});
+                },
+                countChanged);
+            return countChanged ? 100 + result : result;
+        });
+        if (status == kNoUnprivilegedUser)
+            GTEST_SKIP() << "can't run as an unprivileged user here, so permissions don't bind: skipped";
+        RecordProperty("permissions", "ran as uid 65534");
+        ExpectFailureLeftNothing(status, false, before, dir.path(), std::to_string(static_cast<int>(c.denied)));
+    }
+}
