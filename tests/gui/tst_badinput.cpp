@@ -1,0 +1,260 @@
+// Bad input typed, picked or dropped into the real window, run through the real engine: each ends in the
+// mode's box with the folder as it was, the start button usable again, and the next run working.
+#include "gui/support/ModalCatcher.h"
+#include "ui/main/frmMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+const QString SplitFailed = QStringLiteral("Aik masla derpesh hai!");
+const QString SplitDone = QStringLiteral("Kamiyaabi!");
+const QString JoinFailed = QStringLiteral("Aik masla darpesh hai!");
+const QString JoinDone = QStringLiteral("Kamyaabi");
+const QString Urdu = QStringLiteral("فائل ٹیسٹ.bin");
+
+QByteArray content(int bytes, int seed = 1) {
+    QByteArray data(bytes, Qt::Uninitialized);
+    for (int i = 0; i < bytes; ++i)
+        data[i] = static_cast<char>((i * 131 + seed * 17 + i / 251) & 0xFF);
+    return data;
+}
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+// Every file of the folder (hidden ones included, so a leftover temporary shows) with its bytes.
+QMap<QString, QByteArray> snapshot(const QDir& dir) {
+    QMap<QString, QByteArray> files;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        QFile file(dir.filePath(name));
+        files[name] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+    return files;
+}
+
+QString counter(int k) {
+    return k < 1000 ? QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0')) : QString::number(k);
+}
+
+// What the folder holds before the click.
+enum class Setup {
+    Plain,      // data.bin (10 000 bytes)
+    UrduSource, // a file with an Urdu name
+    Series1000, // s.bin.001 ... s.bin.1000, one byte each
+    NoDot,      // readme and readme.001
+    NoDotAlone, // readme only
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Setup)
+
+class tst_BadInput : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void sizeText_data();
+    void sizeText();
+    void path_data();
+    void path();
+    void droppedWebLink_data();
+    void droppedWebLink();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmMain> m_window;
+
+    QDir dir() const { return QDir(m_dir->path()); }
+    QLineEdit* box(const char* name) const { return m_window->findChild<QLineEdit*>(QLatin1String(name)); }
+    QWidget* startButton() const { return m_window->findChild<QWidget*>(QStringLiteral("Picture4")); }
+    void setMode(int mode);
+    QList<ModalCatcher::SeenBox> clickStart();
+};
+
+void tst_BadInput::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_window = std::make_unique<frmMain>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void tst_BadInput::cleanup() {
+    m_window.reset();
+    m_dir.reset();
+}
+
+void tst_BadInput::setMode(int mode) {
+    QWidget* tab = m_window->findChild<QWidget*>(mode == 0 ? QStringLiteral("imgTab_0") : QStringLiteral("imgTab_1"));
+    QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QCOMPARE(m_window->iMode(), std::int16_t(mode));
+}
+
+QList<ModalCatcher::SeenBox> tst_BadInput::clickStart() {
+    ModalCatcher catcher;
+    QTest::mouseClick(startButton(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    return catcher.boxes;
+}
+
+void tst_BadInput::sizeText_data() {
+    QTest::addColumn<QString>("sizeText");
+    QTest::newRow("empty") << "";
+    QTest::newRow("not a number") << "abc";
+    QTest::newRow("negative") << "-1";
+    QTest::newRow("zero") << "0";
+    QTest::newRow("2048 MB does not fit 32 bits") << "2048";
+    QTest::newRow("beyond any double") << "1e400";
+    QTest::newRow("hexadecimal, too large") << "&HFFFFFFFF";
+    QTest::newRow("100 000 digits") << QString(100000, QLatin1Char('7'));
+    QTest::newRow("100 000 characters reading as 0") << QStringLiteral("0.") + QString(99998, QLatin1Char('0'));
+    QTest::newRow("100 000 letters") << QString(100000, QLatin1Char('x'));
+}
+
+void tst_BadInput::sizeText() {
+    QFETCH(QString, sizeText);
+    const QString source = dir().filePath(QStringLiteral("data.bin"));
+    QVERIFY(writeFile(source, content(10000)));
+    const auto before = snapshot(dir());
+    box("txtSFName")->setText(source);
+    box("txtSegSize")->setText(sizeText);
+
+    const auto boxes = clickStart();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, SplitFailed);
+    QCOMPARE(snapshot(dir()), before);
+    QVERIFY(startButton()->isEnabled());
+    // The box itself holds at most maxLength characters (32767); the rest never reaches the reading.
+    QCOMPARE(box("txtSegSize")->text(), sizeText.left(box("txtSegSize")->maxLength()));
+    QCOMPARE(box("txtSFName")->text(), source);
+
+    // The window is ready for the next run as soon as the size is corrected.
+    box("txtSegSize")->setText(QStringLiteral("1.38"));
+    const auto next = clickStart();
+    QCOMPARE(next.size(), 1);
+    QCOMPARE(next.first().title, SplitDone);
+    QVERIFY(QFile::exists(source + QStringLiteral(".001")));
+}
+
+void tst_BadInput::path_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QString>("typed"); // %1 is the folder, without a trailing separator
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("added"); // names a successful run adds to the folder
+
+    const QString longName = QStringLiteral("%1/") + QString(4096, QLatin1Char('n'));
+    QTest::newRow("split, empty") << 0 << Setup::Plain << "" << SplitFailed << QStringList{};
+    QTest::newRow("split, blanks only") << 0 << Setup::Plain << "   " << SplitFailed << QStringList{};
+    QTest::newRow("split, root") << 0 << Setup::Plain << "/" << SplitFailed << QStringList{};
+    QTest::newRow("split, a folder") << 0 << Setup::Plain << "%1" << SplitFailed << QStringList{};
+    QTest::newRow("split, a folder with separator") << 0 << Setup::Plain << "%1/" << SplitFailed << QStringList{};
+    QTest::newRow("split, 4096 characters") << 0 << Setup::Plain << longName << SplitFailed << QStringList{};
+    QTest::newRow("split, Urdu name") << 0 << Setup::UrduSource << "%1/" + Urdu << SplitDone
+                                      << QStringList{Urdu + ".001"};
+    QTest::newRow("split, no dot in the name")
+        << 0 << Setup::NoDotAlone << "%1/readme" << SplitDone << QStringList{"readme.001"};
+    QTest::newRow("join, empty") << 1 << Setup::Plain << "" << JoinFailed << QStringList{};
+    QTest::newRow("join, blanks only") << 1 << Setup::Plain << "   " << JoinFailed << QStringList{};
+    QTest::newRow("join, root") << 1 << Setup::Plain << "/" << JoinFailed << QStringList{};
+    QTest::newRow("join, a folder") << 1 << Setup::Plain << "%1" << JoinFailed << QStringList{};
+    QTest::newRow("join, 4096 characters") << 1 << Setup::Plain << longName + ".001" << JoinFailed << QStringList{};
+    QTest::newRow("join, a file that is no piece") << 1 << Setup::Plain << "%1/data.bin" << JoinFailed << QStringList{};
+    QTest::newRow("join, piece .1000 of a whole series")
+        << 1 << Setup::Series1000 << "%1/s.bin.1000" << JoinDone << QStringList{"s.bin"};
+    QTest::newRow("join, picked file without a dot is its own output")
+        << 1 << Setup::NoDot << "%1/readme" << JoinFailed << QStringList{};
+}
+
+void tst_BadInput::path() {
+    QFETCH(int, mode);
+    QFETCH(Setup, setup);
+    QFETCH(QString, typed);
+    QFETCH(QString, title);
+    QFETCH(QStringList, added);
+
+    switch (setup) {
+    case Setup::Plain:
+        QVERIFY(writeFile(dir().filePath(QStringLiteral("data.bin")), content(10000)));
+        break;
+    case Setup::UrduSource:
+        QVERIFY(writeFile(dir().filePath(Urdu), content(10000)));
+        break;
+    case Setup::Series1000:
+        for (int k = 1; k <= 1000; ++k)
+            QVERIFY(writeFile(dir().filePath(QStringLiteral("s.bin.") + counter(k)), content(1, k)));
+        break;
+    case Setup::NoDot:
+        QVERIFY(writeFile(dir().filePath(QStringLiteral("readme.001")), content(300)));
+        Q_FALLTHROUGH();
+    case Setup::NoDotAlone:
+        QVERIFY(writeFile(dir().filePath(QStringLiteral("readme")), content(300, 2)));
+        break;
+    }
+    const auto before = snapshot(dir());
+    setMode(mode);
+    const QString text = typed.contains(QLatin1String("%1")) ? typed.arg(m_dir->path()) : typed;
+    QLineEdit* pathBox = box(mode == 0 ? "txtSFName" : "txtSegfname");
+    pathBox->setText(text);
+    box("txtSegSize")->setText(QStringLiteral("1.38"));
+
+    const auto boxes = clickStart();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, title);
+    QVERIFY(startButton()->isEnabled());
+    QCOMPARE(pathBox->text(), text);
+
+    // Nothing that was there is changed or gone; only what a success names is added.
+    auto after = snapshot(dir());
+    for (const QString& name : added) {
+        QVERIFY2(after.contains(name), qPrintable(name));
+        after.remove(name);
+    }
+    QCOMPARE(after, before);
+    if (setup == Setup::Series1000) {
+        QByteArray whole;
+        for (int k = 1; k <= 1000; ++k)
+            whole += content(1, k);
+        QFile output(dir().filePath(QStringLiteral("s.bin")));
+        QVERIFY(output.open(QIODevice::ReadOnly));
+        QCOMPARE(output.readAll(), whole);
+    }
+}
+
+void tst_BadInput::droppedWebLink_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("split box") << "txtSFName";
+    QTest::newRow("join box") << "txtSegfname";
+}
+
+void tst_BadInput::droppedWebLink() {
+    QFETCH(QString, target);
+    QLineEdit* receiver = m_window->findChild<QLineEdit*>(target);
+    receiver->setText(QStringLiteral("typed before"));
+    QMimeData data;
+    data.setUrls({QUrl(QStringLiteral("https://example.org/movie.avi.001"))});
+    data.setText(QStringLiteral("https://example.org/movie.avi.001"));
+
+    ModalCatcher catcher;
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(receiver, &enter);
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(receiver, &dropped);
+
+    QCOMPARE(receiver->text(), QStringLiteral("typed before"));
+    QCOMPARE(catcher.boxes.size(), 0);
+    QVERIFY(startButton()->isEnabled());
+}
+
+QTEST_MAIN(tst_BadInput)
+#include "tst_badinput.moc"
