@@ -27,6 +27,7 @@ run: build
 
 test: test-deps build
 	ctest --test-dir $(BUILD) --output-on-failure
+	docs/check-reliability.sh
 	$(MAKE) sanitize
 	$(MAKE) fuzz
 
