@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Times our split and join against GNU split and cat on the same file in one run, then our peak memory on a
-# big sparse file. Prints the median ratios against the targets and writes them to BUILD/bench/results.md.
+# Times our split and join, bare and through the real window, against GNU split and cat on the same file in
+# one run; measures how long the window's event loop went without a turn, and peak memory on big sparse
+# files; sweeps the file size for a chart. Prints the median ratios against the targets and writes
+# BUILD/bench/results.md and BUILD/bench/throughput.png.
 #
 # Usage: bench/run.sh [BUILD_DIR]
-# Knobs (environment): BENCH_SIZE_MIB (1024), BENCH_ROUNDS (7), BENCH_DISK_ROUNDS (3), BENCH_BIG_GIB (4),
-#                      BENCH_PROFILE=1 (also count the system calls of one split and one join).
+# Knobs (environment): BENCH_SIZE_MIB (1024), BENCH_ROUNDS (7), BENCH_BUSY_ROUNDS (2), BENCH_DISK_ROUNDS (3),
+#                      BENCH_BIG_GIB (4), BENCH_CHART_SIZES ("64 256 1024 4096"), BENCH_CHART_ROUNDS (3),
+#                      BENCH_GUI=0 (the engine alone), BENCH_PROFILE=1 (also count the system calls).
 # Exit status: 0 when every run of ours succeeded and wrote the right bytes (a missed target is reported,
 # not failed: this is a measurement); 1 otherwise; 2 when the benchmark itself can't run.
 set -uo pipefail
@@ -13,29 +16,41 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=$(realpath "${1:-build}")
 out="$build/bench"
 engine="$out/engine_bench"
+gui="$out/gui_bench"
 
 piece=1447035
 size_mib=${BENCH_SIZE_MIB:-1024}
 rounds=${BENCH_ROUNDS:-7}
+busy_rounds=${BENCH_BUSY_ROUNDS:-2}
 disk_rounds=${BENCH_DISK_ROUNDS:-3}
 big_gib=${BENCH_BIG_GIB:-4}
+chart_sizes=${BENCH_CHART_SIZES:-64 256 1024 4096}
+chart_rounds=${BENCH_CHART_ROUNDS:-3}
+with_gui=${BENCH_GUI:-1}
 # A 4 GiB file in 1447035-byte pieces would pass the 1000-piece limit; the memory figure doesn't depend on
-# the piece size, so the big file goes in 64 MiB pieces.
+# the piece size, so the big sparse files go in 64 MiB pieces.
 big_piece=67108864
+xvfb=(xvfb-run -a -s "-screen 0 1024x768x24")
 
-samples="$out/samples.tsv" # place op who round seconds status (round 0: warm-up)
+samples="$out/samples.tsv" # place op who round seconds status gap_ms rss_kib allocations paints actions
+#                          (round 0: warm-up)
 checks="$out/checks.tsv"   # place what status
-memory="$out/memory.tsv"   # case op kib seconds status
+memory="$out/memory.tsv"   # case op who kib seconds status
+sweep="$out/sweep.tsv"     # size_mib piece op who round seconds status
 
 die() {
     echo "bench: $*" >&2
     exit 2
 }
 
-[ -x "$engine" ] || die "$engine is missing; build the engine_bench target first"
+[ -x "$engine" ] || die "$engine is missing; build the zarvel_benches target first"
 command -v split >/dev/null || die "GNU split is missing (coreutils)"
 [ -x /usr/bin/time ] || die "/usr/bin/time is missing (Debian package time)"
 [ -x /usr/bin/python3 ] || die "/usr/bin/python3 is missing"
+if [ "$with_gui" = 1 ]; then
+    [ -x "$gui" ] || die "$gui is missing; build the zarvel_benches target first"
+    command -v xvfb-run >/dev/null || die "xvfb-run is missing (Debian package xvfb)"
+fi
 
 shm_root=""
 disk_root=""
@@ -47,30 +62,74 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 mkdir -p "$out"
-printf 'place\top\twho\tround\tseconds\tstatus\n' >"$samples"
+printf 'place\top\twho\tround\tseconds\tstatus\tgap_ms\trss_kib\tallocations\tpaints\tactions\n' >"$samples"
 printf 'place\twhat\tstatus\n' >"$checks"
-printf 'case\top\tkib\tseconds\tstatus\n' >"$memory"
+printf 'case\top\twho\tkib\tseconds\tstatus\n' >"$memory"
+printf 'size_mib\tpiece\top\twho\tround\tseconds\tstatus\n' >"$sweep"
 
 free_bytes() { df --output=avail -B1 "$1" | tail -n 1 | tr -d ' '; }
 
+now_us() { echo "${EPOCHREALTIME/[.,]/}"; }
+seconds_since() { awk -v d=$(($(now_us) - $1)) 'BEGIN { printf "%.6f", d / 1e6 }'; }
 
-# timed PLACE OP WHO ROUND COMMAND...: runs the command once and appends its wall time to the samples.
+# record PLACE OP WHO ROUND SECONDS STATUS [GAP RSS ALLOCATIONS PAINTS ACTIONS]
+record() {
+    printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" "$5" "$6" "${7:--}" "${8:--}" \
+        "${9:--}" "${10:--}" "${11:--}" >>"$samples"
+}
+
+# timed PLACE OP WHO ROUND COMMAND...: runs the command once and records its wall time.
 timed() {
     local place=$1 op=$2 who=$3 round=$4
     shift 4
-    local start end status=ok
+    local start status=ok
     # Microseconds from bash's own clock, so that no process is started around the timed command.
-    start=${EPOCHREALTIME/[.,]/}
+    start=$(now_us)
     "$@" >>"$out/commands.log" 2>&1 || status=failed
-    end=${EPOCHREALTIME/[.,]/}
-    printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$place" "$op" "$who" "$round" \
-        "$(awk -v d=$((end - start)) 'BEGIN { printf "%.6f", d / 1e6 }')" "$status" >>"$samples"
+    record "$place" "$op" "$who" "$round" "$(seconds_since "$start")" "$status"
+    [ "$status" = ok ]
+}
+
+# gui_line PLATFORM ARGS...: one run of gui_bench; prints its figures line (empty when it failed to report).
+gui_line() {
+    local platform=$1 line
+    shift
+    if [ "$platform" = xvfb ]; then
+        line=$("${xvfb[@]}" "$gui" "$@" 2>>"$out/commands.log")
+    else
+        line=$(QT_QPA_PLATFORM=offscreen "$gui" "$@" 2>>"$out/commands.log")
+    fi
+    echo "gui_bench $platform $*: $line" >>"$out/commands.log"
+    echo "$line"
+}
+
+# field LINE KEY: the value of KEY=value in a gui_bench line.
+field() { sed -n "s/.*\b$2=\([^ ]*\).*/\1/p" <<<"$1"; }
+
+# gui_timed PLACE OP WHO ROUND PLATFORM ARGS...: the window's own click-to-box time and its other figures.
+# Qt's start-up is not counted: it is paid once when the program opens, not per file.
+gui_timed() {
+    local place=$1 op=$2 who=$3 round=$4 platform=$5 line status
+    shift 5
+    line=$(gui_line "$platform" "$@")
+    status=$(field "$line" result)
+    [ "$status" = ok ] || status=failed
+    record "$place" "$op" "$who" "$round" "$(field "$line" seconds)" "$status" "$(field "$line" longest_gap_ms)" \
+        "$(field "$line" peak_rss_kib)" "$(field "$line" allocations)" "$(field "$line" progress_paints)" \
+        "$(field "$line" actions)"
     [ "$status" = ok ]
 }
 
 check() {
     printf '%s\t%s\t%s\n' "$1" "$2" "$3" >>"$checks"
     [ "$3" = ok ] || echo "  check failed: $1 $2" >&2
+}
+
+# check_cmd PLACE WHAT COMMAND...: records whether the command succeeds.
+check_cmd() {
+    local place=$1 what=$2
+    shift 2
+    if "$@"; then check "$place" "$what" ok; else check "$place" "$what" failed; fi
 }
 
 # The reference join, as a user would type it; the glob takes every three-digit piece in order.
@@ -84,65 +143,100 @@ remove_pieces() { find "$1" -maxdepth 1 -name "$2.*" -delete; }
 # Settles the disk between commands so that one command's write-back is not paid by the next one.
 settle() { [ "$1" = disk ] && sync; }
 
-# same_pieces DIR_A DIR_B NAME: the same piece names in both folders, byte for byte.
+# same_pieces DIR_A DIR_B NAME: the same piece names and lengths in both folders, and the same bytes end to
+# end (cut at the same places, since the lengths agree).
 same_pieces() {
-    local a=$1 b=$2 name=$3 f
-    [ "$(cd "$a" && ls -1 "$name".* 2>/dev/null | sort)" = "$(cd "$b" && ls -1 "$name".* 2>/dev/null | sort)" ] || return 1
-    for f in "$a/$name".*; do
-        cmp -s "$f" "$b/${f##*/}" || return 1
-    done
+    local a=$1 b=$2 name=$3
+    [ "$(cd "$a" && stat -c '%n %s' "$name".[0-9]* 2>/dev/null)" = \
+        "$(cd "$b" && stat -c '%n %s' "$name".[0-9]* 2>/dev/null)" ] || return 1
+    cat "$a/$name".[0-9][0-9][0-9] | cmp -s - <(cat "$b/$name".[0-9][0-9][0-9])
 }
 
-split_ours() { timed "$1" split ours "$2" "$engine" split "$3/src/data.bin" "$piece"; }
-split_ref() { timed "$1" split ref "$2" split -b "$piece" -a 3 --numeric-suffixes=1 "$3/src/data.bin" "$3/src/data.bin."; }
-join_ours() { timed "$1" join ours "$2" "$engine" join "$3/join/data.bin.001"; }
-join_ref() { timed "$1" join ref "$2" cat_join "$3/join/data.bin" "$3/join/out.bin"; }
+# rotated ROUND ITEM...: the items, rotated by the round number, so that every command takes every place
+# in the order over the rounds and none always runs right after the same other one.
+rotated() {
+    local round=$1
+    shift
+    local items=("$@") n=$# i
+    for ((i = 0; i < n; i++)); do echo "${items[(i + round) % n]}"; done
+}
 
-# One round of split: both commands on a clean folder, in an order that alternates between rounds.
+contenders() {
+    echo engine
+    echo ref
+    [ "$1" = tmpfs ] && [ "$with_gui" = 1 ] && echo gui-offscreen && echo gui-xvfb
+}
+
+run_split() {
+    local place=$1 who=$2 round=$3 dir=$4 src=$4/src/data.bin
+    case "$who" in
+    engine) timed "$place" split engine "$round" "$engine" split "$src" "$piece" ;;
+    ref) timed "$place" split ref "$round" split -b "$piece" -a 3 --numeric-suffixes=1 "$src" "$src." ;;
+    gui-*) gui_timed "$place" split "$who" "$round" "${who#gui-}" split "$src" "$piece" ;;
+    esac
+}
+
+run_join() {
+    local place=$1 who=$2 round=$3 dir=$4
+    case "$who" in
+    engine) timed "$place" join engine "$round" "$engine" join "$dir/join/data.bin.001" ;;
+    ref) timed "$place" join ref "$round" cat_join "$dir/join/data.bin" "$dir/join/out.bin" ;;
+    gui-*) gui_timed "$place" join "$who" "$round" "${who#gui-}" join "$dir/join/data.bin.001" ;;
+    esac
+}
+
+# One round of split: every contender on a clean folder, in an order that turns from round to round.
 split_round() {
     local place=$1 round=$2 dir=$3 who
-    local order=(ours ref)
-    ((round % 2 == 0)) && order=(ref ours)
-    for who in "${order[@]}"; do
+    for who in $(rotated "$round" $(contenders "$place")); do
         remove_pieces "$dir/src" data.bin
         settle "$place"
-        if [ "$who" = ours ]; then
-            split_ours "$place" "$round" "$dir"
-            if ((round == 0)); then
-                if same_pieces "$dir/src" "$dir/join" data.bin; then check "$place" "our split's pieces" ok; else check "$place" "our split's pieces" failed; fi
-            fi
-        else
-            split_ref "$place" "$round" "$dir"
+        run_split "$place" "$who" "$round" "$dir"
+        if ((round == 0)) && [ "$who" != ref ]; then
+            check_cmd "$place" "$who split's pieces" same_pieces "$dir/src" "$dir/join" data.bin
         fi
     done
     remove_pieces "$dir/src" data.bin
 }
 
 join_round() {
-    local place=$1 round=$2 dir=$3 who
-    local order=(ours ref)
-    ((round % 2 == 0)) && order=(ref ours)
-    for who in "${order[@]}"; do
+    local place=$1 round=$2 dir=$3 who output
+    for who in $(rotated "$round" $(contenders "$place")); do
         rm -f "$dir/join/data.bin" "$dir/join/out.bin"
         settle "$place"
-        if [ "$who" = ours ]; then
-            join_ours "$place" "$round" "$dir"
-            if ((round == 0)); then
-                if cmp -s "$dir/join/data.bin" "$dir/src/data.bin"; then check "$place" "our join's output" ok; else check "$place" "our join's output" failed; fi
-            fi
-        else
-            join_ref "$place" "$round" "$dir"
-            if ((round == 0)); then
-                if cmp -s "$dir/join/out.bin" "$dir/src/data.bin"; then check "$place" "cat's output" ok; else check "$place" "cat's output" failed; fi
-            fi
+        run_join "$place" "$who" "$round" "$dir"
+        if ((round == 0)); then
+            output="$dir/join/data.bin"
+            [ "$who" = ref ] && output="$dir/join/out.bin"
+            check_cmd "$place" "$who join's output" cmp -s "$output" "$dir/src/data.bin"
         fi
     done
     rm -f "$dir/join/data.bin" "$dir/join/out.bin"
 }
 
+# A restless user in the middle of every run: the window is moved, repainted, its tabs switched and the About
+# window opened; each run must still end with the success box and the right bytes.
+busy_rounds() {
+    local dir=$1 n=$2 round platform
+    for ((round = 1; round <= n; round++)); do
+        for platform in offscreen xvfb; do
+            remove_pieces "$dir/src" data.bin
+            gui_timed tmpfs split "busy-$platform" "$round" "$platform" split "$dir/src/data.bin" "$piece" \
+                --responsive
+            check_cmd tmpfs "busy-$platform split's pieces" same_pieces "$dir/src" "$dir/join" data.bin
+            remove_pieces "$dir/src" data.bin
+            rm -f "$dir/join/data.bin"
+            gui_timed tmpfs join "busy-$platform" "$round" "$platform" join "$dir/join/data.bin.001" --responsive
+            check_cmd tmpfs "busy-$platform join's output" cmp -s "$dir/join/data.bin" "$dir/src/data.bin"
+            rm -f "$dir/join/data.bin"
+        done
+        echo "  busy round $round of $n done"
+    done
+}
+
 # run_place PLACE DIR ROUNDS SOURCE: lays out DIR/src (the source) and DIR/join (GNU split's pieces, which
-# both joins read and our split is compared against), then interleaves the rounds. Round 0 is not counted:
-# the first writes into a fresh folder pay for the pages the kernel hands out, and it checks the bytes.
+# every join reads and every split is compared against), then interleaves the rounds. Round 0 is not
+# counted: the first writes into a fresh folder pay for the pages the kernel hands out, and it checks bytes.
 run_place() {
     local place=$1 dir=$2 n=$3 source=$4 round
     mkdir -p "$dir/src" "$dir/join"
@@ -150,39 +244,122 @@ run_place() {
     split -b "$piece" -a 3 --numeric-suffixes=1 "$dir/src/data.bin" "$dir/join/data.bin." ||
         die "GNU split could not lay out the pieces in $dir"
     settle "$place"
-    echo "== $place: ${size_mib} MiB in $dir, $n rounds"
+    echo "== $place: ${size_mib} MiB in $dir, $n rounds of: $(contenders "$place" | tr '\n' ' ')"
     for ((round = 0; round <= n; round++)); do
         split_round "$place" "$round" "$dir"
         join_round "$place" "$round" "$dir"
         ((round == 0)) && echo "  warm-up round done" || echo "  round $round of $n done"
     done
+    if [ "$place" = tmpfs ] && [ "$with_gui" = 1 ] && ((busy_rounds > 0)); then
+        busy_rounds "$dir" "$busy_rounds"
+    fi
     rm -rf "$dir"
 }
 
-# memory_case LABEL DIR BYTES: peak resident memory of our split and join of a sparse file of BYTES.
+# peak_of WHO OP FILE ARGS...: one run's peak resident memory in KiB and its seconds, or "0 0" on failure.
+peak_of() {
+    local who=$1 op=$2 line kib secs
+    shift 2
+    if [ "$who" = engine ]; then
+        /usr/bin/time -f '%M %e' -o "$out/time.txt" "$engine" "$op" "$@" >>"$out/commands.log" 2>&1 || return 1
+        read -r kib secs < <(grep -E '^[0-9]+ ' "$out/time.txt" | tail -n 1)
+    else
+        line=$(gui_line offscreen "$op" "$@")
+        [ "$(field "$line" result)" = ok ] || return 1
+        kib=$(field "$line" peak_rss_kib)
+        secs=$(field "$line" seconds)
+    fi
+    echo "${kib:-0} ${secs:-0}"
+}
+
+# memory_case LABEL DIR BYTES WHO: peak resident memory of a split and a join of a sparse file of BYTES.
 memory_case() {
-    local label=$1 dir=$2 bytes=$3 m status op kib secs
+    local label=$1 dir=$2 bytes=$3 who=$4 op figures status
     mkdir -p "$dir"
     truncate -s "$bytes" "$dir/data.bin"
-    echo "== memory: $label sparse file in $dir"
+    echo "== memory: $label sparse file, $who"
     for op in split join; do
         status=ok
         if [ "$op" = split ]; then
-            /usr/bin/time -f '%M %e' -o "$dir/time.txt" "$engine" split "$dir/data.bin" "$big_piece" \
-                >>"$out/commands.log" 2>&1 || status=failed
+            figures=$(peak_of "$who" split "$dir/data.bin" "$big_piece") || status=failed
             # The join rebuilds the file under the source's name.
             rm -f "$dir/data.bin"
         else
-            /usr/bin/time -f '%M %e' -o "$dir/time.txt" "$engine" join "$dir/data.bin.001" \
-                >>"$out/commands.log" 2>&1 || status=failed
+            figures=$(peak_of "$who" join "$dir/data.bin.001") || status=failed
         fi
-        read -r kib secs < <(grep -E '^[0-9]+ ' "$dir/time.txt" | tail -n 1)
-        printf '%s\t%s\t%s\t%s\t%s\n' "$label" "$op" "${kib:-0}" "${secs:-0}" "$status" >>"$memory"
+        read -r kib secs <<<"${figures:-0 0}"
+        printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$label" "$op" "$who" "${kib:-0}" "${secs:-0}" "$status" >>"$memory"
     done
     truncate -s "$bytes" "$dir/zeros.ref"
-    if cmp -s "$dir/data.bin" "$dir/zeros.ref"; then m=ok; else m=failed; fi
-    check memory "$label round trip" "$m"
+    check_cmd memory "$label $who round trip" cmp -s "$dir/data.bin" "$dir/zeros.ref"
     rm -rf "$dir"
+}
+
+# sweep_size DIR MIB PIECE: our split and join through the window against GNU split and cat at one size.
+# The source goes once the splits are done, so that no more than two copies of the file are ever held; our
+# join is checked against the pieces it read.
+sweep_size() {
+    local dir=$1 mib=$2 size_piece=$3 round who start status
+    mkdir -p "$dir/src" "$dir/join"
+    head -c "$((mib * 1048576))" /dev/urandom >"$dir/src/data.bin" || die "can't write $mib MiB in $dir"
+    for ((round = 0; round <= chart_rounds; round++)); do
+        for who in $(rotated "$round" ref gui-offscreen); do
+            remove_pieces "$dir/src" data.bin
+            if [ "$who" = ref ]; then
+                start=$(now_us)
+                status=ok
+                split -b "$size_piece" -a 3 --numeric-suffixes=1 "$dir/src/data.bin" "$dir/src/data.bin." || status=failed
+                sweep_record "$mib" "$size_piece" split ref "$round" "$(seconds_since "$start")" "$status"
+            else
+                sweep_gui "$mib" "$size_piece" split "$round" split "$dir/src/data.bin" "$size_piece"
+            fi
+        done
+    done
+    # Both joins read GNU split's pieces.
+    remove_pieces "$dir/src" data.bin
+    split -b "$size_piece" -a 3 --numeric-suffixes=1 "$dir/src/data.bin" "$dir/src/data.bin." ||
+        die "GNU split could not lay out the pieces in $dir"
+    rm -f "$dir/src/data.bin"
+    for ((round = 0; round <= chart_rounds; round++)); do
+        for who in $(rotated "$round" ref gui-offscreen); do
+            rm -f "$dir/src/data.bin" "$dir/join/out.bin"
+            if [ "$who" = ref ]; then
+                start=$(now_us)
+                status=ok
+                cat_join "$dir/src/data.bin" "$dir/join/out.bin" || status=failed
+                sweep_record "$mib" "$size_piece" join ref "$round" "$(seconds_since "$start")" "$status"
+            else
+                sweep_gui "$mib" "$size_piece" join "$round" join "$dir/src/data.bin.001"
+                ((round == 0)) && check_cmd sweep "$mib MiB join's output" \
+                    cmp -s "$dir/src/data.bin" <(cat "$dir/src/data.bin".[0-9][0-9][0-9])
+            fi
+        done
+    done
+    rm -rf "$dir"
+    echo "  $mib MiB done"
+}
+
+sweep_record() { printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$@" >>"$sweep"; }
+
+sweep_gui() {
+    local mib=$1 size_piece=$2 op=$3 round=$4 line status
+    shift 4
+    line=$(gui_line offscreen "$@")
+    status=$(field "$line" result)
+    [ "$status" = ok ] || status=failed
+    sweep_record "$mib" "$size_piece" "$op" gui-offscreen "$round" "$(field "$line" seconds)" "$status"
+}
+
+# The piece size of the chart: the default, or at big sizes the smallest whole MiB that stays under the
+# 1000-piece limit.
+sweep_piece() {
+    local mib=$1 p
+    if ((mib * 1048576 / piece < 999)); then
+        echo "$piece"
+        return
+    fi
+    p=$(((mib + 998) / 999))
+    echo $((p * 1048576))
 }
 
 # Where the time goes: the system calls of one split and one join, for the engine's owner.
@@ -220,21 +397,52 @@ echo "== making ${size_mib} MiB of random bytes"
 head -c "$size" /dev/urandom >"$source_dir/source.bin" || die "can't write the source file"
 
 [ -n "$shm_root" ] && run_place tmpfs "$shm_root/run" "$rounds" "$source_dir/source.bin"
-if [ "$(free_bytes "$disk_root")" -gt $((size * 6)) ]; then
+if ((disk_rounds > 0)) && [ "$(free_bytes "$disk_root")" -gt $((size * 6)) ]; then
     run_place disk "$disk_root/run" "$disk_rounds" "$source_dir/source.bin"
-else
+elif ((disk_rounds > 0)); then
     echo "== $disk_root lacks $((size * 6 / 1048576)) MiB: the disk rounds are skipped"
 fi
 [ "${BENCH_PROFILE:-0}" = 1 ] && profile "$source_dir/profile" "$source_dir/source.bin"
 rm -f "$source_dir/source.bin"
 
+# The memory cases: the engine alone on the big file; the window on a small and the big file, whose peaks
+# must be the same, since nothing the window holds may grow with the file.
+memory_root=""
 if [ -n "$shm_root" ] && [ "$(free_bytes /dev/shm)" -gt $((big * 2 + size)) ]; then
-    memory_case "${big_gib} GiB" "$shm_root/big" "$big"
+    memory_root=$shm_root
 elif [ "$(free_bytes "$disk_root")" -gt $((big * 2 + size)) ]; then
-    memory_case "${big_gib} GiB" "$disk_root/big" "$big"
+    memory_root=$disk_root
 else
     echo "== no room for two ${big_gib} GiB files: the memory figures are skipped"
 fi
+if [ -n "$memory_root" ]; then
+    memory_case "${big_gib} GiB" "$memory_root/big" "$big" engine
+    if [ "$with_gui" = 1 ]; then
+        memory_case "256 MiB" "$memory_root/small" 268435456 gui-offscreen
+        memory_case "${big_gib} GiB" "$memory_root/big" "$big" gui-offscreen
+    fi
+fi
+
+if [ "$with_gui" = 1 ] && [ -n "$shm_root" ]; then
+    echo "== throughput against file size: $chart_rounds rounds at each of $chart_sizes MiB"
+    for mib in $chart_sizes; do
+        if [ "$(free_bytes /dev/shm)" -gt $((mib * 1048576 * 2 + 268435456)) ]; then
+            sweep_size "$shm_root/sweep" "$mib" "$(sweep_piece "$mib")"
+        else
+            echo "  /dev/shm lacks room for two copies of $mib MiB: skipped"
+        fi
+    done
+fi
 
 /usr/bin/python3 "$here/summarize.py" --out "$out" --size-mib "$size_mib" --piece "$piece" \
-    --rounds "$rounds" --disk-rounds "$disk_rounds"
+    --rounds "$rounds" --disk-rounds "$disk_rounds" --busy-rounds "$busy_rounds" --chart-rounds "$chart_rounds"
+status=$?
+if [ -s "$out/sweep.dat" ]; then
+    if command -v gnuplot >/dev/null; then
+        gnuplot -e "datafile='$out/sweep.dat'; outfile='$out/throughput.png'" "$here/chart.gp" &&
+            echo "(chart written to $out/throughput.png)"
+    else
+        echo "(gnuplot is missing: no chart; install gnuplot-nox)"
+    fi
+fi
+exit $status

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Turns the samples written by bench/run.sh into the printed verdicts and BUILD/bench/results.md.
+"""Turns the samples written by bench/run.sh into the printed verdicts, BUILD/bench/results.md and the chart's
+data file BUILD/bench/sweep.dat.
 
 Exit status 1 when a run of ours failed or wrote wrong bytes, else 0: a missed target is news, not a failure.
 """
@@ -12,14 +13,29 @@ import statistics
 import sys
 from pathlib import Path
 
-# (place, op) -> (reference's label, the most ours may take as a multiple of the reference's time).
-# A place without a target is measured for the record only.
+# (place, op, who) -> the most ours may take as a multiple of the reference's time in the same round.
+# A row without a target is measured for the record only.
 TARGETS = {
-    ("tmpfs", "split"): 1.0,
-    ("tmpfs", "join"): 1.2,
+    ("tmpfs", "split", "engine"): 1.0,
+    ("tmpfs", "join", "engine"): 1.2,
+    ("tmpfs", "split", "gui-offscreen"): 1.2,
+    ("tmpfs", "join", "gui-offscreen"): 1.3,
+    ("tmpfs", "split", "gui-xvfb"): 1.2,
+    ("tmpfs", "join", "gui-xvfb"): 1.3,
 }
 REFERENCE = {"split": "GNU split", "join": "cat + sync"}
-MEMORY_LIMIT_MB = 20.0
+WHO = {
+    "engine": "engine alone",
+    "gui-offscreen": "window, offscreen",
+    "gui-xvfb": "window, Xvfb",
+    "busy-offscreen": "window, offscreen, busy user",
+    "busy-xvfb": "window, Xvfb, busy user",
+}
+# The longest the window may go without a turn of its event loop, per run (median over the runs).
+GAP_LIMIT_MS = 50.0
+# Peak resident memory per process, and how much more the window may hold for the big file than the small.
+MEMORY_LIMIT_MB = {"engine": 20.0, "gui-offscreen": 80.0}
+GROWTH_LIMIT_MB = 4.0
 
 
 def read_tsv(path):
@@ -29,102 +45,218 @@ def read_tsv(path):
         return list(csv.DictReader(f, delimiter="\t"))
 
 
-def places_in_order(samples):
+def number(text):
+    try:
+        return float(text)
+    except (TypeError, ValueError):
+        return None
+
+
+def median(xs):
+    xs = [x for x in xs if x is not None]
+    return statistics.median(xs) if xs else None
+
+
+def in_order(rows, key):
     seen = []
-    for s in samples:
-        if s["place"] not in seen:
-            seen.append(s["place"])
+    for r in rows:
+        if r[key] not in seen:
+            seen.append(r[key])
     return seen
 
 
-def summarize_times(samples, place, op, size_mib):
-    """Medians of ours and of the reference, and the median of the per-round ratios: pairing the two
-    commands of one round cancels most of the machine's drift over the run."""
-    rows = [s for s in samples if s["place"] == place and s["op"] == op and s["round"] != "0"]
+def ok_seconds(row):
+    return number(row["seconds"]) if row["status"] == "ok" else None
+
+
+def paired_ratios(rows, who):
+    """Ours over the reference, round by round: pairing the commands of one round cancels most of the
+    machine's drift over the run."""
     by_round = {}
-    for s in rows:
-        by_round.setdefault(s["round"], {})[s["who"]] = s
+    for r in rows:
+        by_round.setdefault(r["round"], {})[r["who"]] = r
+    ratios = []
+    for pair in by_round.values():
+        if who in pair and "ref" in pair:
+            ours, ref = ok_seconds(pair[who]), ok_seconds(pair["ref"])
+            if ours is not None and ref:
+                ratios.append(ours / ref)
+    return ratios
+
+
+def summarize_times(samples, place, op, who):
+    rows = [s for s in samples if s["place"] == place and s["op"] == op]
+    counted = [s for s in rows if s["round"] != "0"]
     # A failure in the warm-up round counts too: it is the same command on the same file.
-    all_ours = [s for s in samples if s["place"] == place and s["op"] == op and s["who"] == "ours"]
-    failed = sum(1 for s in all_ours if s["status"] != "ok")
-    ours = [float(s["seconds"]) for s in rows if s["who"] == "ours" and s["status"] == "ok"]
-    ref = [float(s["seconds"]) for s in rows if s["who"] == "ref" and s["status"] == "ok"]
-    ratios = [
-        float(pair["ours"]["seconds"]) / float(pair["ref"]["seconds"])
-        for pair in by_round.values()
-        if "ours" in pair and "ref" in pair
-        and pair["ours"]["status"] == "ok" and pair["ref"]["status"] == "ok"
-        and float(pair["ref"]["seconds"]) > 0
-    ]
-    med = lambda xs: statistics.median(xs) if xs else None
+    mine = [s for s in rows if s["who"] == who]
     return {
         "place": place,
         "op": op,
-        "ours": med(ours),
-        "ref": med(ref),
-        "ratio": med(ratios),
-        "failed": failed,
-        "runs": len(all_ours),
-        "size_mib": size_mib,
+        "who": who,
+        "ours": median(ok_seconds(s) for s in counted if s["who"] == who),
+        "ref": median(ok_seconds(s) for s in counted if s["who"] == "ref"),
+        "ratio": median(paired_ratios(counted, who)),
+        "failed": sum(1 for s in mine if s["status"] != "ok"),
+        "runs": len(mine),
     }
 
 
-def verdict(row, checks_failed):
-    if row["failed"] or checks_failed:
-        return "FAIL"
-    if row["ratio"] is None:
-        return "n/a"
-    target = TARGETS.get((row["place"], row["op"]))
-    if target is None:
-        return "record"
-    return "PASS" if row["ratio"] <= target else "MISS"
+def failed_checks_of(checks, place, who, op):
+    return [c for c in checks if c["place"] == place and c["what"].startswith(f"{who} {op}")
+            and c["status"] != "ok"]
 
 
-def fmt_seconds(value, size_mib):
-    if value is None:
-        return "-", "-"
-    return f"{value:.3f}", f"{size_mib / value:.0f}" if value > 0 else "-"
+def rate(seconds, mib):
+    return f"{mib / seconds:.0f}" if seconds else "-"
 
 
-def time_table(rows, checks):
+def seconds_text(value):
+    return f"{value:.3f}" if value is not None else "-"
+
+
+def time_table(samples, checks, size_mib):
     lines = [
-        "| where | operation | ours (s) | ours (MiB/s) | reference | reference (s) | reference (MiB/s) "
+        "| where | operation | ours | ours (s) | ours (MiB/s) | reference | reference (s) | reference (MiB/s) "
         "| ratio ours/ref | target | verdict |",
-        "|---|---|---:|---:|---|---:|---:|---:|---|---|",
+        "|---|---|---|---:|---:|---|---:|---:|---:|---|---|",
     ]
-    for row in rows:
-        failed_checks = [c for c in checks if c["place"] == row["place"] and row["op"] in c["what"]
-                         and "our" in c["what"] and c["status"] != "ok"]
-        ours_s, ours_rate = fmt_seconds(row["ours"], row["size_mib"])
-        ref_s, ref_rate = fmt_seconds(row["ref"], row["size_mib"])
-        ratio = f"{row['ratio']:.2f}x" if row["ratio"] is not None else "-"
-        target = TARGETS.get((row["place"], row["op"]))
-        target_text = f"<= {target:.1f}x" if target is not None else "(record)"
-        result = verdict(row, failed_checks)
-        if row["failed"]:
-            result += f" ({row['failed']} of {row['runs']} runs failed)"
-        elif failed_checks:
-            result += " (wrong bytes)"
-        lines.append(f"| {row['place']} | {row['op']} | {ours_s} | {ours_rate} | {REFERENCE[row['op']]} | {ref_s} "
-                     f"| {ref_rate} | {ratio} | {target_text} | {result} |")
-    return lines
+    rows = []
+    for place in in_order(samples, "place"):
+        for op in ("split", "join"):
+            whos = [w for w in in_order([s for s in samples if s["place"] == place], "who")
+                    if w != "ref" and not w.startswith("busy-")]
+            for who in whos:
+                row = summarize_times(samples, place, op, who)
+                if not row["runs"]:
+                    continue
+                rows.append(row)
+                bad = failed_checks_of(checks, place, who, op)
+                target = TARGETS.get((place, op, who))
+                if row["failed"] or bad:
+                    result = f"FAIL ({row['failed']} of {row['runs']} runs failed)" if row["failed"] else \
+                        "FAIL (wrong bytes)"
+                elif row["ratio"] is None:
+                    result = "n/a"
+                elif target is None:
+                    result = "record"
+                else:
+                    result = "PASS" if row["ratio"] <= target else "MISS"
+                ratio = f"{row['ratio']:.2f}x" if row["ratio"] is not None else "-"
+                target_text = f"<= {target:.1f}x" if target is not None else "(record)"
+                lines.append(f"| {place} | {op} | {WHO.get(who, who)} | {seconds_text(row['ours'])} "
+                             f"| {rate(row['ours'], size_mib)} | {REFERENCE[op]} | {seconds_text(row['ref'])} "
+                             f"| {rate(row['ref'], size_mib)} | {ratio} | {target_text} | {result} |")
+    return lines, rows
+
+
+def window_table(samples, checks, size_mib):
+    """What the user feels of the window during the tmpfs runs: the event loop's longest absence, the
+    progress box's paints, the heap allocations and the peak memory."""
+    lines = [
+        "| operation | window | runs | median (s) | longest gap, median (ms) | longest gap, worst (ms) "
+        "| progress paints | allocations per MiB | peak resident (MB) | user actions | gap target | verdict |",
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---|---|",
+    ]
+    bad_runs = 0
+    for op in ("split", "join"):
+        for who in WHO:
+            if who == "engine":
+                continue
+            rows = [s for s in samples if s["place"] == "tmpfs" and s["op"] == op and s["who"] == who
+                    and s["round"] != "0"]
+            if not rows:
+                continue
+            failed = sum(1 for s in rows if s["status"] != "ok")
+            bad = failed_checks_of(checks, "tmpfs", who, op)
+            bad_runs += failed + len(bad)
+            ok = [s for s in rows if s["status"] == "ok"]
+            gaps = [number(s["gap_ms"]) for s in ok]
+            gap_median = median(gaps)
+            worst = max((g for g in gaps if g is not None), default=None)
+            allocs = median(number(s["allocations"]) for s in ok)
+            rss = median(number(s["rss_kib"]) for s in ok)
+            if failed or bad:
+                result = "FAIL (run failed)" if failed else "FAIL (wrong bytes)"
+            elif gap_median is None:
+                result = "n/a"
+            else:
+                result = "PASS" if gap_median <= GAP_LIMIT_MS else "MISS"
+            fmt = lambda v, spec: format(v, spec) if v is not None else "-"
+            lines.append(
+                f"| {op} | {WHO[who]} | {len(rows)} | {seconds_text(median(ok_seconds(s) for s in ok))} "
+                f"| {fmt(gap_median, '.1f')} | {fmt(worst, '.1f')} "
+                f"| {fmt(median(number(s['paints']) for s in ok), '.0f')} "
+                f"| {fmt(allocs / size_mib if allocs is not None else None, '.1f')} "
+                f"| {fmt(rss * 1024 / 1e6 if rss is not None else None, '.1f')} "
+                f"| {fmt(median(number(s.get('actions')) for s in ok), '.0f')} "
+                f"| <= {GAP_LIMIT_MS:.0f} ms | {result} |")
+    return lines, bad_runs
 
 
 def memory_table(memory, checks):
-    lines = ["| case | operation | peak resident (MB) | time (s) | target | verdict |", "|---|---|---:|---:|---|---|"]
+    lines = ["| case | operation | process | peak resident (MB) | time (s) | target | verdict |",
+             "|---|---|---|---:|---:|---|---|"]
     for m in memory:
         mb = int(m["kib"]) * 1024 / 1e6
-        bad_trip = any(c["place"] == "memory" and c["what"].startswith(m["case"]) and c["status"] != "ok"
-                       for c in checks)
+        limit = MEMORY_LIMIT_MB.get(m["who"], 20.0)
+        bad_trip = any(c["place"] == "memory" and c["what"] == f"{m['case']} {m['who']} round trip"
+                       and c["status"] != "ok" for c in checks)
         if m["status"] != "ok":
             result = "FAIL (run failed)"
         elif bad_trip:
             result = "FAIL (wrong bytes)"
         else:
-            result = "PASS" if mb < MEMORY_LIMIT_MB else "MISS"
-        lines.append(f"| {m['case']} sparse | {m['op']} | {mb:.1f} | {m['seconds']} | < {MEMORY_LIMIT_MB:.0f} MB "
-                     f"| {result} |")
+            result = "PASS" if mb < limit else "MISS"
+        lines.append(f"| {m['case']} sparse | {m['op']} | {WHO.get(m['who'], m['who'])} | {mb:.1f} "
+                     f"| {seconds_text(number(m['seconds']))} | < {limit:.0f} MB | {result} |")
+    lines += growth_lines(memory)
     return lines
+
+
+def growth_lines(memory):
+    """The window's peak must not depend on the file's size: the same operation on the small and the big
+    sparse file."""
+    gui = [m for m in memory if m["who"] == "gui-offscreen" and m["status"] == "ok"]
+    cases = in_order(gui, "case")
+    if len(cases) < 2:
+        return []
+    small, big = cases[0], cases[-1]
+    lines = [""]
+    for op in ("split", "join"):
+        a = [int(m["kib"]) for m in gui if m["case"] == small and m["op"] == op]
+        b = [int(m["kib"]) for m in gui if m["case"] == big and m["op"] == op]
+        if a and b:
+            growth = (b[0] - a[0]) * 1024 / 1e6
+            verdict = "PASS" if growth < GROWTH_LIMIT_MB else "MISS"
+            lines.append(f"Window {op}: peak at {big} minus peak at {small}: {growth:+.1f} MB "
+                         f"(target < {GROWTH_LIMIT_MB:.0f} MB): {verdict}.")
+    return lines
+
+
+def sweep_table(sweep, out):
+    """Throughput against file size, medians of the counted rounds; also writes the chart's data."""
+    lines = ["| size (MiB) | piece (bytes) | GNU split (MiB/s) | our split (MiB/s) | split ratio | cat + sync (MiB/s) "
+             "| our join (MiB/s) | join ratio |",
+             "|---:|---:|---:|---:|---:|---:|---:|---:|"]
+    data = ["# size_mib gnu_split our_split cat_sync our_join (MiB/s)"]
+    failed = sum(1 for s in sweep if s["status"] != "ok" and s["who"] != "ref")
+    for size in sorted({int(s["size_mib"]) for s in sweep}):
+        rows = [s for s in sweep if int(s["size_mib"]) == size and s["round"] != "0"]
+        piece = rows[0]["piece"] if rows else "-"
+        med = {(op, who): median(ok_seconds(s) for s in rows if s["op"] == op and s["who"] == who)
+               for op in ("split", "join") for who in ("ref", "gui-offscreen")}
+        speed = {k: (size / v if v else None) for k, v in med.items()}
+        ratio = lambda op: (f"{med[(op, 'gui-offscreen')] / med[(op, 'ref')]:.2f}x"
+                            if med[(op, "gui-offscreen")] and med[(op, "ref")] else "-")
+        fmt = lambda v: f"{v:.0f}" if v else "-"
+        lines.append(f"| {size} | {piece} | {fmt(speed[('split', 'ref')])} | {fmt(speed[('split', 'gui-offscreen')])} "
+                     f"| {ratio('split')} | {fmt(speed[('join', 'ref')])} | {fmt(speed[('join', 'gui-offscreen')])} "
+                     f"| {ratio('join')} |")
+        values = [speed[k] for k in (("split", "ref"), ("split", "gui-offscreen"), ("join", "ref"),
+                                     ("join", "gui-offscreen"))]
+        data.append(f"{size} " + " ".join(f"{v:.1f}" if v else "NaN" for v in values))
+    (out / "sweep.dat").write_text("\n".join(data) + "\n")
+    return lines, failed
 
 
 def main():
@@ -134,28 +266,48 @@ def main():
     parser.add_argument("--piece", type=int, required=True)
     parser.add_argument("--rounds", type=int, required=True)
     parser.add_argument("--disk-rounds", type=int, required=True)
+    parser.add_argument("--busy-rounds", type=int, default=0)
+    parser.add_argument("--chart-rounds", type=int, default=0)
     args = parser.parse_args()
 
     samples = read_tsv(args.out / "samples.tsv")
     checks = read_tsv(args.out / "checks.tsv")
     memory = read_tsv(args.out / "memory.tsv")
-
-    rows = [summarize_times(samples, place, op, args.size_mib)
-            for place in places_in_order(samples) for op in ("split", "join")]
+    sweep = read_tsv(args.out / "sweep.tsv")
 
     cpu = next((line.split(":", 1)[1].strip() for line in Path("/proc/cpuinfo").read_text().splitlines()
                 if line.startswith("model name")), platform.processor() or "unknown CPU")
     header = [
         "# Benchmark results",
         "",
-        f"{datetime.datetime.now():%Y-%m-%d %H:%M}, {cpu}, Linux {platform.release()}.",
+        f"{datetime.datetime.now():%Y-%m-%d %H:%M}, {cpu}, {Path('/proc/cpuinfo').read_text().count('processor')}"
+        f" cores, Linux {platform.release()}.",
         f"A {args.size_mib} MiB file of random bytes in pieces of {args.piece} bytes; medians of {args.rounds} "
         f"interleaved rounds on tmpfs (/dev/shm) and {args.disk_rounds} on the disk, each after an uncounted "
-        "warm-up round that also checks the bytes. The joins flush the output "
-        "to the disk (fsync), as ours does.",
+        "warm-up round that also checks the bytes. The joins flush the output to the disk (fsync), as ours "
+        "does. The window's times run from the click on the start button to the outcome box (Qt's start-up "
+        "is not counted); the references are whole processes.",
         "",
     ]
-    body = time_table(rows, checks) + [""] + (memory_table(memory, checks) if memory else ["(no memory figures)"])
+    time_lines, rows = time_table(samples, checks, args.size_mib)
+    body = ["## Time against the references", ""] + time_lines
+    window_lines, window_bad = window_table(samples, checks, args.size_mib)
+    if len(window_lines) > 2:
+        body += ["", "## The window during a run",
+                 "",
+                 f"tmpfs, {args.size_mib} MiB. A busy user moves the window, repaints it, switches the tabs and "
+                 f"opens the About window throughout the run ({args.busy_rounds} rounds). The gap is the longest "
+                 "time between two turns of the event loop.",
+                 ""] + window_lines
+    body += ["", "## Peak memory", ""] + (memory_table(memory, checks) if memory else ["(no memory figures)"])
+    sweep_failed = 0
+    if sweep:
+        sweep_lines, sweep_failed = sweep_table(sweep, args.out)
+        body += ["", "## Throughput against file size",
+                 "",
+                 f"Our split and join through the window (offscreen) against GNU split and cat + sync, medians of "
+                 f"{args.chart_rounds} rounds on tmpfs.",
+                 ""] + sweep_lines
     failed_checks = [c for c in checks if c["status"] != "ok"]
     if failed_checks:
         body += ["", "Failed checks: " + "; ".join(f"{c['place']}: {c['what']}" for c in failed_checks)]
@@ -166,7 +318,7 @@ def main():
     print("\n".join(body))
     print(f"\n(written to {args.out / 'results.md'})")
 
-    broken = (any(r["failed"] for r in rows) or failed_checks
+    broken = (any(r["failed"] for r in rows) or failed_checks or window_bad or sweep_failed
               or any(m["status"] != "ok" for m in memory))
     return 1 if broken else 0
 
