@@ -2,11 +2,14 @@
 
 #include <QDropEvent>
 #include <QPainter>
+#include <limits>
 
 CTextBox::CTextBox(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
     setTextMargins(2, 1, 2, 1);
     setAcceptDrops(false);
+    // No length limit of its own: a long path or a pasted size text is kept whole, not cut at 32767.
+    setMaxLength(std::numeric_limits<int>::max());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Text, Qt::black);
