@@ -91,6 +91,20 @@ void frmMain::connectControls() {
 }
 
 void frmMain::spProg(std::int16_t percent) {
+    // The engine calls after every block, some ninety times per MiB, while the figure moves at most a hundred
+    // times in a run. A call that would draw the very picture the box holds has nothing to do; the canvas's
+    // key changes whenever the canvas is remade or drawn into, so a changed canvas is always drawn again.
+    if (m_progressDrawn && percent == m_drawnPercent && picProgress->canvasImage().cacheKey() == m_drawnCanvasKey)
+        return;
+    drawProgress(percent);
+    m_drawnPercent = percent;
+    m_drawnCanvasKey = picProgress->canvasImage().cacheKey();
+    m_progressDrawn = true;
+    // Only marks the box dirty: Qt folds every change until the next turn of the event loop into one paint.
+    picProgress->update();
+}
+
+void frmMain::drawProgress(std::int16_t percent) {
     QImage& canvas = picProgress->canvas();
     canvas.fill(picProgress->backColor());
     QPainter painter(&canvas);
@@ -108,8 +122,6 @@ void frmMain::spProg(std::int16_t percent) {
     painter.setFont(picProgress->font());
     painter.setPen(picProgress->palette().color(QPalette::WindowText));
     painter.drawText(TextPos.x(), TextPos.y() + painter.fontMetrics().ascent(), m_progressText);
-    painter.end();
-    picProgress->update();
 }
 
 void frmMain::bringToFront(QWidget* control) {

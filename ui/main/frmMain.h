@@ -21,7 +21,8 @@ public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Redraws the progress box for one percentage; cheap enough to be called after every copied block.
+    // Shows one percentage in the progress box; called after every copied block, it draws only when the
+    // picture would change.
     void spProg(std::int16_t percent);
 
     // 0 split, 1 join; set by the tab pictures, read by the start action.
@@ -56,6 +57,7 @@ private:
     void setTabOrders();
     void connectControls();
     void bringToFront(QWidget* control);
+    void drawProgress(std::int16_t percent);
 
     CImageBox* makeImage(QWidget* parent, const char* name, const QRect& place, const QString& picture);
     CPictureBox* makePictureBox(QWidget* parent, const char* name, const QRect& place);
@@ -68,6 +70,11 @@ private:
     bool m_shownOnce = false;
     QPoint m_dragOffset;
     QString m_progressText;
+    // What the progress box's canvas was last drawn with, and the canvas's key right after: while both still
+    // hold, the box already shows that value's picture.
+    std::int16_t m_drawnPercent = 0;
+    qint64 m_drawnCanvasKey = 0;
+    bool m_progressDrawn = false;
 
     CImageBox* imgExit = nullptr;
     CImageBox* imgInfo = nullptr;
