@@ -16,9 +16,8 @@ namespace {
 constexpr int kTemporaryNameTries = 16;
 
 // Ends in ".tmp", so no join can take it for a piece, and holds no stem, so it is never anyone's output.
-fs::path TemporaryName(const PathString& folder, std::mt19937_64& random) {
-    const std::string tail = ".zarvel-" + std::to_string(random() % 100000000000ULL) + ".tmp";
-    return fs::path(folder + PathString(tail.begin(), tail.end()));
+fs::path TemporaryName(std::mt19937_64& random) {
+    return fs::path(".zarvel-" + std::to_string(random() % 100000000000ULL) + ".tmp");
 }
 
 struct Series {
@@ -46,9 +45,12 @@ bool MeasureSeries(Series& series) {
 }
 
 // One join from the moment the checks have passed. The output appears whole under its name or not at all.
+// Every name of the output is made and removed through the folder held open for the run, so a folder moved
+// mid-run keeps nothing of ours behind.
 class JoinRun {
 public:
-    JoinRun(const Series& series, const Hooks& hooks) : series_(series), pacer_(hooks, series.total) {}
+    JoinRun(const Series& series, const Hooks& hooks)
+        : series_(series), outputName_(series.names.stem), pacer_(hooks, series.total) {}
 
     void Execute();
     void RemoveOutput() noexcept;
@@ -59,8 +61,10 @@ private:
     void Publish();
 
     const Series& series_;
+    const fs::path outputName_;
     BlockPacer pacer_;
     CopyBuffer buffer_;
+    Folder folder_;
     RawFile output_;
     fs::path temporary_;
     FileId outputId_;
@@ -68,6 +72,7 @@ private:
 };
 
 void JoinRun::Execute() {
+    folder_ = Folder::Open(fs::path(series_.names.folder));
     CreateTemporary();
     for (std::int16_t number = 1; number <= series_.count; ++number)
         AppendMember(number);
@@ -80,9 +85,9 @@ void JoinRun::Execute() {
 void JoinRun::CreateTemporary() {
     std::mt19937_64 random(std::random_device{}());
     for (int attempt = 1;; ++attempt) {
-        temporary_ = TemporaryName(series_.names.folder, random);
+        temporary_ = TemporaryName(random);
         try {
-            output_ = RawFile::CreateNew(temporary_);
+            output_ = folder_.CreateNew(temporary_);
             break;
         } catch (const IoFailure&) {
             temporary_.clear();
@@ -105,17 +110,17 @@ void JoinRun::AppendMember(std::int16_t number) {
 }
 
 void JoinRun::Publish() {
-    RenameNoReplace(temporary_, series_.names.Output());
+    folder_.RenameNoReplace(temporary_, outputName_);
     published_ = true;
-    SyncFolder(fs::path(series_.names.folder));
+    folder_.Sync();
 }
 
 void JoinRun::RemoveOutput() noexcept {
     output_ = RawFile();
     if (published_)
-        RemoveIfSame(series_.names.Output(), outputId_);
+        folder_.RemoveIfSame(outputName_, outputId_);
     else if (!temporary_.empty())
-        RemoveIfSame(temporary_, outputId_);
+        folder_.RemoveIfSame(temporary_, outputId_);
 }
 
 } // namespace

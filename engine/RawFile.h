@@ -36,8 +36,6 @@ public:
     // Created when absent, emptied when present; never through a link, never when it is `keep` under
     // another name, never anything but a regular file. Nothing is emptied before those tests pass.
     static RawFile CreatePiece(const std::filesystem::path& path, const RawFile& keep);
-    // A new file that did not exist before (never an existing entry), for writing.
-    static RawFile CreateNew(const std::filesystem::path& path);
 
     bool IsOpen() const;
     std::int64_t Size() const;
@@ -49,6 +47,7 @@ public:
     void Close();
 
 private:
+    friend class Folder;
 #ifdef _WIN32
     using Handle = void*;
 #else
@@ -65,9 +64,39 @@ private:
 std::optional<FileId> RegularFileId(const std::filesystem::path& path);
 // Removes the name only while it still names the file `id`, so nothing put there meanwhile is lost.
 bool RemoveIfSame(const std::filesystem::path& path, const FileId& id) noexcept;
-// Gives `from` the name `to` only when `to` is still free; fails otherwise, leaving both as they were.
-void RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
-// Makes a finished rename last through a power cut where the platform allows it.
-void SyncFolder(const std::filesystem::path& folder) noexcept;
+
+// A folder held open for a whole run, so that every name the run makes in it is still found after the folder
+// has been moved or renamed under us; a clean-up by path would then miss them. Names given to it are plain
+// entry names, never paths. Windows can't move a folder with an open file in it, so there the path serves.
+class Folder {
+public:
+    Folder() = default;
+    ~Folder();
+    Folder(Folder&& other) noexcept;
+    Folder& operator=(Folder&& other) noexcept;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    // An empty path is the current folder.
+    static Folder Open(const std::filesystem::path& folder);
+
+    // A new file under `name` that did not exist before (never an existing entry, never a link), for writing.
+    RawFile CreateNew(const std::filesystem::path& name) const;
+    // Gives `from` the name `to` only when `to` is still free; fails otherwise, leaving both as they were.
+    void RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) const;
+    // Removes `name` only while it still names the file `id`, so nothing put there meanwhile is lost.
+    bool RemoveIfSame(const std::filesystem::path& name, const FileId& id) const noexcept;
+    // Makes a finished rename last through a power cut where the platform allows it.
+    void Sync() const noexcept;
+
+private:
+    void Release() noexcept;
+
+#ifdef _WIN32
+    std::filesystem::path path_;
+#else
+    int handle_ = -1;
+#endif
+};
 
 } // namespace modFHand

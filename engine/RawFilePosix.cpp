@@ -86,13 +86,6 @@ RawFile RawFile::CreatePiece(const fs::path& path, const RawFile& keep) {
     return file;
 }
 
-RawFile RawFile::CreateNew(const fs::path& path) {
-    RawFile file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, 0666));
-    if (!file.IsOpen())
-        Fail("create");
-    return file;
-}
-
 bool RawFile::IsOpen() const {
     return handle_ != Invalid();
 }
@@ -156,31 +149,79 @@ bool RemoveIfSame(const fs::path& path, const FileId& id) noexcept {
     return current && *current == id && ::unlink(path.c_str()) == 0;
 }
 
-void RenameNoReplace(const fs::path& from, const fs::path& to) {
+Folder::~Folder() {
+    Release();
+}
+
+Folder::Folder(Folder&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = -1;
+}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        Release();
+        handle_ = other.handle_;
+        other.handle_ = -1;
+    }
+    return *this;
+}
+
+void Folder::Release() noexcept {
+    if (handle_ >= 0)
+        ::close(handle_);
+    handle_ = -1;
+}
+
+Folder Folder::Open(const fs::path& folder) {
+    const char* name = folder.empty() ? "." : folder.c_str();
+    Folder opened;
+    opened.handle_ = ::open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#ifdef O_PATH
+    // A folder we may write in but not list still takes our names; only its flush is lost then.
+    if (opened.handle_ < 0 && errno == EACCES)
+        opened.handle_ = ::open(name, O_PATH | O_DIRECTORY | O_CLOEXEC);
+#endif
+    if (opened.handle_ < 0)
+        Fail("open folder");
+    return opened;
+}
+
+RawFile Folder::CreateNew(const fs::path& name) const {
+    RawFile file(::openat(handle_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | kOpenFlags, 0666));
+    if (!file.IsOpen())
+        Fail("create");
+    return file;
+}
+
+void Folder::RenameNoReplace(const fs::path& from, const fs::path& to) const {
 #ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(handle_, from.c_str(), handle_, to.c_str(), RENAME_NOREPLACE) == 0)
         return;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
         Fail("rename");
 #endif
-    // link() refuses an existing target just as firmly; file systems without hard links (FAT) say EPERM.
-    if (::link(from.c_str(), to.c_str()) == 0) {
-        ::unlink(from.c_str());
+    // linkat() refuses an existing target just as firmly; file systems without hard links (FAT) say EPERM.
+    if (::linkat(handle_, from.c_str(), handle_, to.c_str(), 0) == 0) {
+        ::unlinkat(handle_, from.c_str(), 0);
         return;
     }
     if (errno != EPERM && errno != ENOTSUP && errno != ENOSYS)
         Fail("link");
     struct stat st {};
-    if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT || ::rename(from.c_str(), to.c_str()) != 0)
+    if (::fstatat(handle_, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT ||
+        ::renameat(handle_, from.c_str(), handle_, to.c_str()) != 0)
         Fail("rename");
 }
 
-void SyncFolder(const fs::path& folder) noexcept {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
+bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept {
+    struct stat st {};
+    return ::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && IdOf(st) == id &&
+           ::unlinkat(handle_, name.c_str(), 0) == 0;
+}
+
+void Folder::Sync() const noexcept {
+    if (handle_ >= 0)
+        ::fsync(handle_);
 }
 
 } // namespace modFHand

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace fs = std::filesystem;
 
 namespace modFHand {
@@ -87,14 +89,6 @@ RawFile RawFile::CreatePiece(const fs::path& path, const RawFile& keep) {
     return file;
 }
 
-RawFile RawFile::CreateNew(const fs::path& path) {
-    RawFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen())
-        Fail("create");
-    return file;
-}
-
 bool RawFile::IsOpen() const {
     return handle_ != Invalid();
 }
@@ -165,12 +159,54 @@ bool RemoveIfSame(const fs::path& path, const FileId& id) noexcept {
     return current && *current == id && DeleteFileW(path.c_str());
 }
 
-void RenameNoReplace(const fs::path& from, const fs::path& to) {
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+Folder::~Folder() {
+    Release();
+}
+
+Folder::Folder(Folder&& other) noexcept : path_(std::move(other.path_)) {
+    other.path_.clear();
+}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        path_ = std::move(other.path_);
+        other.path_.clear();
+    }
+    return *this;
+}
+
+void Folder::Release() noexcept {
+    path_.clear();
+}
+
+Folder Folder::Open(const fs::path& folder) {
+    Folder opened;
+    opened.path_ = folder;
+    return opened;
+}
+
+RawFile Folder::CreateNew(const fs::path& name) const {
+    RawFile file(CreateFileW((path_ / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen())
+        Fail("create");
+    return file;
+}
+
+void Folder::RenameNoReplace(const fs::path& from, const fs::path& to) const {
+    if (!MoveFileExW((path_ / from).c_str(), (path_ / to).c_str(), MOVEFILE_WRITE_THROUGH))
         Fail("rename");
 }
 
-void SyncFolder(const fs::path&) noexcept {
+bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept {
+    try {
+        return modFHand::RemoveIfSame(path_ / name, id);
+    } catch (...) {
+        return false;
+    }
+}
+
+void Folder::Sync() const noexcept {
     // MOVEFILE_WRITE_THROUGH already waited for the rename to reach the disk.
 }
 
