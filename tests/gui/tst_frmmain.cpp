@@ -85,7 +85,7 @@ void tst_frmMain::controls_data() {
     row("Picture4", "CPictureBox", win, {0, 112, 60, 35}, "", "Iss Button Per Click Ker Ke Aghaz Kijiye",
         Pointer::UpArrow);
     row("picCHolder_0", "CPictureBox", win, {0, 31, 289, 77}, "", "", Pointer::Default);
-    row("Picture2", "CPictureBox", split, {208, 40, 60, 36}, "", "", Pointer::Default);
+    row("Picture2", "CPictureBox", split, {208, 40, 60, 37}, "", "", Pointer::Default);
     row("Picture1", "CPictureBox", split, {208, 0, 61, 29}, "", "", Pointer::Default);
     row("txtSegSize", "CTextBox", split, {40, 52, 161, 19}, "1.38", "Har Hisse Ka Hujam...", Pointer::Default);
     row("txtSFName", "CTextBox", split, {39, 8, 161, 19}, "", "File Ka Rasta Yaha Likhen...", Pointer::Default);

@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-const char* const frmAbout::MakerAddress = "www.example.com";
+const char* const frmAbout::MakerAddress = "http://example.com";
 
 namespace {
 
@@ -119,5 +119,5 @@ void frmAbout::cmdOK_Click() {
 
 void frmAbout::Label_Click(int) {
     // Opening the page is a courtesy: whatever fails, the window stays as it is.
-    QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromLatin1(MakerAddress)));
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(MakerAddress)));
 }

@@ -12,8 +12,9 @@ namespace Skin {
 
 constexpr int TwipsPerPixel = 15;
 
+// To the nearest pixel: one design length (550) is not a whole number of pixels and rounds up.
 constexpr int px(int twips) {
-    return twips / TwipsPerPixel;
+    return (twips >= 0 ? twips + TwipsPerPixel / 2 : twips - TwipsPerPixel / 2) / TwipsPerPixel;
 }
 
 inline QRect twips(int left, int top, int width, int height) {
