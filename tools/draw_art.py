@@ -275,7 +275,7 @@ def main():
         "piecepath.gif": caption(186, 34, "تقسیم شدہ حصوں میں سے کسی ایک کا راستہ", 20),
         "exit.gif": square_button("x"),
         "info.gif": square_button("i"),
-        "tabsplit.gif": tab((200, 0, 0), "تقسیم"),
+        "tabsplit.gif": tab((200, 0, 0), "توڑیں"),
         "tabjoin.gif": tab((0, 150, 0), "جوڑیں"),
         "title.gif": title(),
         "about.gif": about_picture(),
