@@ -5,27 +5,7 @@
 # Usage: test_roundtrip.sh /path/to/zarvel   (set ZARVEL_E2E_SHOTS to a folder to keep screenshots)
 set -euo pipefail
 
-program=$(realpath "$1")
-
-if [ -z "${ZARVEL_E2E_INNER:-}" ]; then
-    export ZARVEL_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$program"
-fi
-
-work=$(mktemp -d)
-"$program" &
-pid=$!
-cleanup() {
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
+source "$(dirname "$0")/e2e_common.sh"
 
 shot() {
     if [ -n "${ZARVEL_E2E_SHOTS:-}" ]; then
@@ -33,11 +13,6 @@ shot() {
         import -window root "$ZARVEL_E2E_SHOTS/$1.png"
     fi
 }
-
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zarvel v1\.0\.0$' | head -n1)
-[ -n "$window" ] || fail "main window did not appear"
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$window")"
 winx=$X
 winy=$Y
 

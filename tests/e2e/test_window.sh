@@ -4,27 +4,8 @@
 # Usage: test_window.sh /path/to/zarvel
 set -euo pipefail
 
-program=$(realpath "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-if [ -z "${ZARVEL_E2E_INNER:-}" ]; then
-    export ZARVEL_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$program"
-fi
-
-"$program" &
-pid=$!
-cleanup() {
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zarvel v1\.0\.0$' | head -n1)
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$window")"
+source "$(dirname "$0")/e2e_common.sh"
+sleep 0.5
 [ "$WIDTH" -eq 289 ] && [ "$HEIGHT" -eq 148 ] || { echo "window is ${WIDTH}x${HEIGHT}, not 289x148"; exit 1; }
 
 import -window root "$work/screen.png"
