@@ -14,6 +14,8 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:abort_on_error=1:detect_leak
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 
 failed=0
+passed_targets=0
+failed_targets=0
 for source in "$here"/*_fuzz.cpp; do
     name=$(basename "$source" .cpp)
     binary="$build/fuzz/$name"
@@ -31,12 +33,15 @@ for source in "$here"/*_fuzz.cpp; do
     if ! "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
         -print_final_stats=1 -artifact_prefix="$scratch/artifacts/$name-" "$corpus" 2>"$scratch/$name.log"; then
         failed=1
+        failed_targets=$((failed_targets + 1))
         tail -n 60 "$scratch/$name.log" >&2
         mkdir -p "$build/fuzz-crashes"
         cp "$scratch"/artifacts/"$name"-* "$build/fuzz-crashes/" 2>/dev/null || true
         echo "$name crashed; the input is kept in $build/fuzz-crashes" >&2
     else
+        passed_targets=$((passed_targets + 1))
         grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::new_units_added)' "$scratch/$name.log" || true
     fi
 done
+echo "fuzz: $passed_targets passed, $failed_targets failed"
 exit $failed
