@@ -28,14 +28,11 @@ void CImageBox::paintEvent(QPaintEvent*) {
 
 void CImageBox::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
+    m_click.press(event);
 }
 
 void CImageBox::mouseReleaseEvent(QMouseEvent* event) {
-    const bool wasPressed = m_pressed && event->button() == Qt::LeftButton;
-    m_pressed = false;
-    if (wasPressed && rect().contains(event->position().toPoint()))
+    if (m_click.release(event, this))
         emit clicked();
 }
 

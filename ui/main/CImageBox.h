@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/main/ClickTracker.h"
+
 #include <QPixmap>
 #include <QWidget>
 
@@ -27,5 +29,5 @@ protected:
 private:
     QPixmap m_picture;
     Fit m_fit = Fit::Natural;
-    bool m_pressed = false;
+    ClickTracker m_click;
 };

@@ -35,16 +35,13 @@ void CLabel::setBorder(Border border) {
 
 void CLabel::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() == Qt::LeftButton)
-        m_leftDown = true;
+    m_click.press(event);
     emit pressed(event->button());
 }
 
 void CLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    const bool click = m_leftDown && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton)
-        m_leftDown = false;
+    const bool click = m_click.release(event, this);
     emit released(event->button());
     if (click)
         emit clicked();

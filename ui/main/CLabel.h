@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/main/ClickTracker.h"
+
 #include <QColor>
 #include <QLabel>
 
@@ -28,5 +30,5 @@ protected:
 
 private:
     QColor m_backColor;
-    bool m_leftDown = false;
+    ClickTracker m_click;
 };

@@ -94,14 +94,11 @@ void CPictureBox::paintBorder(QPainter& painter) const {
 void CPictureBox::mousePressEvent(QMouseEvent* event) {
     // A press on a box is the box's own, never a press on the window behind it.
     event->accept();
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
+    m_click.press(event);
 }
 
 void CPictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    const bool wasPressed = m_pressed && event->button() == Qt::LeftButton;
-    m_pressed = false;
-    if (wasPressed && rect().contains(event->position().toPoint()))
+    if (m_click.release(event, this))
         emit clicked();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/main/ClickTracker.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
@@ -44,5 +46,5 @@ private:
     QImage m_canvas;
     QColor m_backColor;
     Border m_border = Border::None;
-    bool m_pressed = false;
+    ClickTracker m_click;
 };
