@@ -91,8 +91,11 @@ void frmAbout::showModal(QWidget* owner) {
 void frmAbout::centreOverOwner() {
     if (!parentWidget())
         return;
+    // move() places the frame; once the window has been shown its frame's size is known and the whole
+    // window, title bar included, lands in the middle.
     const QRect owner = parentWidget()->frameGeometry();
-    move(owner.center() - QPoint(width() / 2, height() / 2));
+    const QSize outer = frameGeometry().size();
+    move(owner.center() - QPoint(outer.width() / 2, outer.height() / 2));
 }
 
 void frmAbout::keyPressEvent(QKeyEvent* event) {
