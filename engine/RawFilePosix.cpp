@@ -37,23 +37,6 @@ RawFile::Handle RawFile::Invalid() {
     return -1;
 }
 
-RawFile::~RawFile() {
-    Release();
-}
-
-RawFile::RawFile(RawFile&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = Invalid();
-}
-
-RawFile& RawFile::operator=(RawFile&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        other.handle_ = Invalid();
-    }
-    return *this;
-}
-
 void RawFile::Release() noexcept {
     if (handle_ != Invalid())
         ::close(handle_);
@@ -84,10 +67,6 @@ RawFile RawFile::CreatePiece(const fs::path& path, const RawFile& keep) {
     if (st.st_size != 0 && ::ftruncate(file.handle_, 0) != 0)
         Fail("truncate piece");
     return file;
-}
-
-bool RawFile::IsOpen() const {
-    return handle_ != Invalid();
 }
 
 std::int64_t RawFile::Size() const {

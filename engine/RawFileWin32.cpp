@@ -42,23 +42,6 @@ RawFile::Handle RawFile::Invalid() {
     return INVALID_HANDLE_VALUE;
 }
 
-RawFile::~RawFile() {
-    Release();
-}
-
-RawFile::RawFile(RawFile&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = Invalid();
-}
-
-RawFile& RawFile::operator=(RawFile&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        other.handle_ = Invalid();
-    }
-    return *this;
-}
-
 void RawFile::Release() noexcept {
     if (handle_ != Invalid())
         CloseHandle(handle_);
@@ -87,10 +70,6 @@ RawFile RawFile::CreatePiece(const fs::path& path, const RawFile& keep) {
     if (!SetEndOfFile(file.handle_))
         Fail("truncate piece");
     return file;
-}
-
-bool RawFile::IsOpen() const {
-    return handle_ != Invalid();
 }
 
 std::int64_t RawFile::Size() const {
