@@ -181,7 +181,7 @@ def window_table(samples, checks, size_mib):
                 result = "n/a"
             else:
                 result = "PASS" if gap_median <= GAP_LIMIT_MS else "MISS"
-            fmt = lambda v, spec: format(v, spec) if v is not None else "-"
+            fmt = lambda v, pattern: format(v, pattern) if v is not None else "-"
             lines.append(
                 f"| {op} | {WHO[who]} | {len(rows)} | {seconds_text(median(ok_seconds(s) for s in ok))} "
                 f"| {fmt(gap_median, '.1f')} | {fmt(worst, '.1f')} "
