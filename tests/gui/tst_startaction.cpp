@@ -238,14 +238,9 @@ void tst_StartAction::outcome() {
     ModalCatcher catcher;
     click(*m_window, "Picture4");
 
-    QCOMPARE(catcher.boxes.size(), 1);
-    const ModalCatcher::SeenBox& box = catcher.boxes.first();
-    QCOMPARE(box.title, title);
-    QCOMPARE(box.text, text);
-    QCOMPARE(box.icon, QMessageBox::Warning);
-    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(box.buttonCount, 1);
-    QCOMPARE(box.parent, m_window.get());
+    catcher.compareOnlyOutcomeBox(title, text, m_window.get());
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(control<QWidget>(*m_window, "Picture4")->isEnabled());
 
     QStringList expected = seriesNames(name, piecesAfter);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QTest>
 
 ModalCatcher::ModalCatcher(std::function<void(QWidget*)> otherModal) : m_otherModal(std::move(otherModal)) {
     m_timer.setInterval(10);
@@ -28,4 +29,15 @@ void ModalCatcher::poll() {
         m_otherModal(modal);
     else if (auto* dialog = qobject_cast<QDialog*>(modal))
         dialog->reject();
+}
+
+void ModalCatcher::compareOnlyOutcomeBox(const QString& title, const QString& text, const QWidget* owner) const {
+    QCOMPARE(boxes.size(), 1);
+    const SeenBox& box = boxes.first();
+    QCOMPARE(box.title, title);
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.buttonCount, 1);
+    QCOMPARE(box.parent, owner);
 }

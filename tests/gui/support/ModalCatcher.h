@@ -27,6 +27,10 @@ public:
     QList<SeenBox> boxes;
     int otherModals = 0;
 
+    // Checks that exactly one box was seen and that it is an outcome box of the start action: this title and
+    // text, the warning icon, one OK button, owned by `owner`. Check QTest::currentTestFailed() after it.
+    void compareOnlyOutcomeBox(const QString& title, const QString& text, const QWidget* owner) const;
+
 private:
     void poll();
 
