@@ -1,4 +1,4 @@
-#include "ui/main/Skin.h"
+#include "ui/widgets/Skin.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>

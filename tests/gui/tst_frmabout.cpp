@@ -1,5 +1,5 @@
 #include "ui/about/frmAbout.h"
-#include "ui/main/CLabel.h"
+#include "ui/widgets/CLabel.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/RecordingFileDialogBackend.h"
-#include "ui/main/CLabel.h"
-#include "ui/main/CPictureBox.h"
+#include "ui/widgets/CLabel.h"
+#include "ui/widgets/CPictureBox.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>

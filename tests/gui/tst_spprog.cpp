@@ -1,4 +1,4 @@
-#include "ui/main/CPictureBox.h"
+#include "ui/widgets/CPictureBox.h"
 #include "ui/main/frmMain.h"
 
 #include <QtTest>

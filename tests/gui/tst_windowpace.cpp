@@ -2,7 +2,7 @@
 // loop and the progress box may skip drawing a picture it already shows. These tests make sure neither shortcut
 // ever loses an event or leaves a wrong picture.
 
-#include "ui/main/CPictureBox.h"
+#include "ui/widgets/CPictureBox.h"
 #include "ui/main/EventPump.h"
 #include "ui/main/frmMain.h"
 

@@ -1,9 +1,9 @@
 #include "ui/about/frmAbout.h"
 
-#include "ui/main/CImageBox.h"
-#include "ui/main/CLabel.h"
-#include "ui/main/CPictureBox.h"
-#include "ui/main/Skin.h"
+#include "ui/widgets/CImageBox.h"
+#include "ui/widgets/CLabel.h"
+#include "ui/widgets/CPictureBox.h"
+#include "ui/widgets/Skin.h"
 
 #include <QDesktopServices>
 #include <QIcon>

@@ -1,12 +1,12 @@
 #include "ui/main/frmMain.h"
 
 #include "ui/about/frmAbout.h"
-#include "ui/main/CImageBox.h"
-#include "ui/main/CLabel.h"
-#include "ui/main/CPictureBox.h"
-#include "ui/main/CTextBox.h"
+#include "ui/widgets/CImageBox.h"
+#include "ui/widgets/CLabel.h"
+#include "ui/widgets/CPictureBox.h"
+#include "ui/widgets/CTextBox.h"
 #include "ui/main/FileSelection.h"
-#include "ui/main/Skin.h"
+#include "ui/widgets/Skin.h"
 #include "ui/main/StartAction.h"
 
 #include <QCloseEvent>

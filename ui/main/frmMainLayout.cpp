@@ -1,10 +1,10 @@
 // Building the main window's controls. Creation order is stacking order: in each container the light
 // controls (labels, images) come first so that the boxes created after them lie in front.
-#include "ui/main/CImageBox.h"
-#include "ui/main/CLabel.h"
-#include "ui/main/CPictureBox.h"
-#include "ui/main/CTextBox.h"
-#include "ui/main/Skin.h"
+#include "ui/widgets/CImageBox.h"
+#include "ui/widgets/CLabel.h"
+#include "ui/widgets/CPictureBox.h"
+#include "ui/widgets/CTextBox.h"
+#include "ui/widgets/Skin.h"
 #include "ui/main/frmMain.h"
 
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "ui/main/CLabel.h"
+#include "ui/widgets/CLabel.h"
 
 #include <QMouseEvent>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/ClickTracker.h"
+#include "ui/widgets/ClickTracker.h"
 
 #include <QPixmap>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "ui/main/CImageBox.h"
+#include "ui/widgets/CImageBox.h"
 
 #include <QEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "ui/main/Skin.h"
+#include "ui/widgets/Skin.h"
 
 // The pictures live in a static library, whose resource initialiser the linker would drop unless
 // something refers to it.

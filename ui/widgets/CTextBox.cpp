@@ -1,4 +1,4 @@
-#include "ui/main/CTextBox.h"
+#include "ui/widgets/CTextBox.h"
 
 #include <QDropEvent>
 #include <QPainter>
