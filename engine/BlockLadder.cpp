@@ -47,6 +47,16 @@ void BlockPacer::Finished() const {
         hooks_.progress(0);
 }
 
+void BlockPacer::PartClosed() const {
+    Yield();
+    StopIfAsked();
+}
+
+void BlockPacer::StopIfAsked() const {
+    if (hooks_.stopRequested && hooks_.stopRequested())
+        throw StopRequested();
+}
+
 void BlockPacer::Yield() const {
     if (hooks_.yield)
         hooks_.yield();
@@ -57,6 +67,7 @@ void BlockPacer::BlockDone() {
     if (hooks_.progress)
         hooks_.progress(ProgressPercent(done_, total_));
     Yield();
+    StopIfAsked();
 }
 
 } // namespace modFHand

@@ -7,6 +7,7 @@
 #include "engine/modFHand.h"
 
 #include <cstdint>
+#include <exception>
 
 namespace modFHand {
 
@@ -17,6 +18,11 @@ std::int32_t BlockSize(std::int64_t owed);
 // Int(done / total * 100) in double precision; a value beyond 16 bits is an overflow and throws.
 std::int16_t ProgressPercent(std::int64_t done, std::int64_t total);
 
+// Thrown when the stopRequested hook asks the run to end.
+struct StopRequested : std::exception {
+    const char* what() const noexcept override { return "stop requested"; }
+};
+
 class BlockPacer {
 public:
     BlockPacer(const Hooks& hooks, std::int64_t total) : hooks_(hooks), total_(total) {}
@@ -24,8 +30,10 @@ public:
     void BeginPart(std::int64_t quota);
     // `bytes` more of the current part are copied: run the calls of every block they complete.
     void Advance(std::int64_t bytes);
-    void PartClosed() const { Yield(); }
+    void PartClosed() const;
     void Finished() const;
+    // Throws StopRequested when the surroundings want the run to end.
+    void StopIfAsked() const;
 
 private:
     void Yield() const;

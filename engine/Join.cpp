@@ -78,6 +78,8 @@ void JoinRun::Execute() {
         AppendMember(number);
     output_.Sync();
     output_.Close();
+    // The flush can take minutes on slow media; a stop asked for meanwhile still leaves nothing behind.
+    pacer_.StopIfAsked();
     Publish();
     pacer_.Finished();
 }

@@ -60,6 +60,7 @@ std::int16_t SplitRun::Execute() {
     if (input_.Size() < length_)
         throw IoFailure("source cut short");
     input_.Close();
+    pacer_.StopIfAsked();
     RemoveStalePieces(number);
     pacer_.Finished();
     return number;

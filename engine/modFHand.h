@@ -6,10 +6,23 @@
 
 namespace modFHand {
 
-// What the engine needs from its surroundings while it copies.
+// What the engine needs from its surroundings while it copies. Every member may be left empty, and is then
+// skipped. The engine calls them on the thread that called SplitFile or JoinFile, for the whole run; the
+// window runs the engine on a worker thread, so a hook must never touch a widget directly.
+//
+// - progress: the percentage of the whole work, after every block of the ladder (12000 bytes at most), and
+//   0 once more when a run succeeds. Every value arrives, in order; how often it is drawn is the window's
+//   business.
+// - yield: after every block (once before and once after progress) and after every closed piece or member.
+// - stopRequested: asked after every block and every closed piece or member. True ends the run as a failure
+//   (kFailure) with the same clean-up as any other failure: nothing the run wrote is left behind. It is the
+//   way to stop a run; it should answer quickly and must not block.
+//
+// A hook that throws ends the run just like a stop request: kFailure, with the clean-up.
 struct Hooks {
     std::function<void(std::int16_t percent)> progress; // the main window's spProg
-    std::function<void()> yield;                        // let pending window events run
+    std::function<void()> yield;                        // a point where the run may be paused or watched
+    std::function<bool()> stopRequested;                // true: stop now, as a failure
 };
 
 // Result codes. Callers only need to tell 0 from the rest; the others say which check refused the work.

@@ -235,20 +235,28 @@ TEST(Join, FailureDuringTheWorkLeavesNothingUnderOrBesideTheOutput) {
         FinalProgressThrows,
         MemberVanishes,
         MemberCutShort,
-        OutputAppears
+        OutputAppears,
+        StopMidRun,
+        StopAfterLastBlock
     };
     for (const Fault fault : {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows,
-                              Fault::MemberVanishes, Fault::MemberCutShort, Fault::OutputAppears}) {
+                              Fault::MemberVanishes, Fault::MemberCutShort, Fault::OutputAppears, Fault::StopMidRun,
+                              Fault::StopAfterLastBlock}) {
         TempFolder dir;
         MakeSeries(dir / "j", {1048576, 1048576, 1048576});
         const auto pieces = dir.Names();
         int calls = 0;
+        int lastPercent = 0;
         modFHand::Hooks hooks;
         hooks.progress = [&](std::int16_t percent) {
             ++calls;
+            lastPercent = percent;
             if ((fault == Fault::ProgressThrows && calls == 120) ||
                 (fault == Fault::FinalProgressThrows && percent == 0))
                 throw std::runtime_error("window gone");
+        };
+        hooks.stopRequested = [&] {
+            return (fault == Fault::StopMidRun && calls >= 120) || (fault == Fault::StopAfterLastBlock && lastPercent == 100);
         };
         hooks.yield = [&] {
             if (fault == Fault::YieldThrows && calls == 200)

@@ -234,19 +234,32 @@ TEST(Split, RemovesTheRestOfAnOlderLongerSeriesUpToTheFirstGap) {
 }
 
 TEST(Split, FailureDuringTheWorkRemovesThisRunsPiecesAndKeepsTheSource) {
-    enum class Fault { ProgressThrows, YieldThrows, FinalProgressThrows, SourceCutShort, SourceCutAfterLastRead };
-    for (const Fault fault : {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows,
-                              Fault::SourceCutShort, Fault::SourceCutAfterLastRead}) {
+    enum class Fault {
+        ProgressThrows,
+        YieldThrows,
+        FinalProgressThrows,
+        SourceCutShort,
+        SourceCutAfterLastRead,
+        StopMidRun,
+        StopAfterLastBlock
+    };
+    for (const Fault fault : {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows, Fault::SourceCutShort,
+                              Fault::SourceCutAfterLastRead, Fault::StopMidRun, Fault::StopAfterLastBlock}) {
         TempFolder dir;
         const fs::path source = dir / "f";
         WriteFile(source, Pattern(3 * 1048576));
         int calls = 0;
+        int lastPercent = 0;
         modFHand::Hooks hooks;
         hooks.progress = [&](std::int16_t percent) {
             ++calls;
+            lastPercent = percent;
             if ((fault == Fault::ProgressThrows && calls == 150) ||
                 (fault == Fault::FinalProgressThrows && percent == 0))
                 throw std::runtime_error("window gone");
+        };
+        hooks.stopRequested = [&] {
+            return (fault == Fault::StopMidRun && calls >= 150) || (fault == Fault::StopAfterLastBlock && lastPercent == 100);
         };
         hooks.yield = [&] {
             if (fault == Fault::YieldThrows && calls == 100)
