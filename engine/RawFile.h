@@ -43,6 +43,13 @@ public:
     // Exactly `count` bytes or a failure: a file that ends early has been cut short under us.
     void ReadExactly(char* buffer, std::size_t count);
     void WriteAll(const char* buffer, std::size_t count);
+    // Moves up to `count` bytes from the position of `from` to this file's position without passing them
+    // through our memory, advancing both positions; on file systems that can, the blocks are shared, not
+    // copied. Returns how many moved (at least 1), or kCopyRefused when the system won't do it for these two
+    // files or reports no bytes: nothing has moved then, and the caller copies through memory from the same
+    // positions (which also tells a source at its end from a refusal). Any other failure throws.
+    std::int64_t CopyRangeFrom(RawFile& from, std::int64_t count);
+    static constexpr std::int64_t kCopyRefused = 0;
     void Sync();
     void Close();
 

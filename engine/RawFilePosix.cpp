@@ -103,6 +103,23 @@ void RawFile::WriteAll(const char* buffer, std::size_t count) {
     }
 }
 
+std::int64_t RawFile::CopyRangeFrom(RawFile& from, std::int64_t count) {
+    for (;;) {
+        const ssize_t moved = ::copy_file_range(from.handle_, nullptr, handle_, nullptr, static_cast<size_t>(count), 0);
+        if (moved > 0)
+            return static_cast<std::int64_t>(moved);
+        if (moved == 0)
+            return kCopyRefused; // the end of the source, or a file system that answers 0 for what it can't do
+        if (errno == EINTR)
+            continue;
+        // Kernels, file systems and sandboxes that can't copy between these two files; no byte has moved.
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == ENOTSUP ||
+            errno == EBADF || errno == EPERM)
+            return kCopyRefused;
+        Fail("copy range");
+    }
+}
+
 void RawFile::Sync() {
     if (::fsync(handle_) != 0 && errno != EINVAL)
         Fail("fsync");

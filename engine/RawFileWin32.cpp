@@ -107,6 +107,11 @@ void RawFile::WriteAll(const char* buffer, std::size_t count) {
     }
 }
 
+// Windows has no counterpart that shares blocks; the bytes go through memory there.
+std::int64_t RawFile::CopyRangeFrom(RawFile&, std::int64_t) {
+    return kCopyRefused;
+}
+
 void RawFile::Sync() {
     if (!FlushFileBuffers(handle_))
         Fail("flush");

@@ -4,8 +4,33 @@
 
 namespace modFHand {
 
-void CopyPart(RawFile& from, RawFile& to, std::int64_t quota, CopyBuffer& buffer, BlockPacer& pacer) {
-    pacer.BeginPart(quota);
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A stop request waits at most for the call under way; a quarter of the 100 ms a user notices leaves room for
+// a device that suddenly slows down.
+constexpr Clock::duration kCallTarget = std::chrono::milliseconds(25);
+constexpr std::int64_t kSmallestKernelChunk = std::int64_t(256) << 10;
+constexpr std::int64_t kLargestKernelChunk = std::int64_t(256) << 20;
+
+// Returns what is still owed: all of `quota` when the kernel refused at once, 0 when it moved everything.
+std::int64_t CopyInKernel(RawFile& from, RawFile& to, std::int64_t quota, CopyBuffer& buffer, BlockPacer& pacer) {
+    while (quota > 0) {
+        const Clock::time_point start = Clock::now();
+        const std::int64_t moved = to.CopyRangeFrom(from, std::min(quota, buffer.KernelChunk()));
+        if (moved == RawFile::kCopyRefused) {
+            buffer.RefuseKernelCopy();
+            return quota;
+        }
+        buffer.KernelCopyTook(moved, Clock::now() - start);
+        quota -= moved;
+        pacer.Advance(moved);
+    }
+    return 0;
+}
+
+void CopyThroughMemory(RawFile& from, RawFile& to, std::int64_t quota, CopyBuffer& buffer, BlockPacer& pacer) {
     while (quota > 0) {
         const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(quota, CopyBuffer::kSize));
         from.ReadExactly(buffer.data(), chunk);
@@ -13,6 +38,27 @@ void CopyPart(RawFile& from, RawFile& to, std::int64_t quota, CopyBuffer& buffer
         quota -= static_cast<std::int64_t>(chunk);
         pacer.Advance(static_cast<std::int64_t>(chunk));
     }
+}
+
+} // namespace
+
+void CopyBuffer::KernelCopyTook(std::int64_t bytes, Clock::duration took) {
+    // A short answer says nothing about the device's speed (it ends at a block edge or at the source's end).
+    if (bytes < kernelChunk_)
+        return;
+    if (took < kCallTarget / 2)
+        kernelChunk_ = std::min(kernelChunk_ * 2, kLargestKernelChunk);
+    else if (took > kCallTarget * 2)
+        kernelChunk_ = std::max(kernelChunk_ / 2, kSmallestKernelChunk);
+}
+
+// A refusal mid-part leaves both positions just past the bytes already moved, so memory copying carries on
+// from there; a source that ended early is then reported by the read, as it always was.
+void CopyPart(RawFile& from, RawFile& to, std::int64_t quota, CopyBuffer& buffer, BlockPacer& pacer) {
+    pacer.BeginPart(quota);
+    if (buffer.KernelCopyAllowed())
+        quota = CopyInKernel(from, to, quota, buffer, pacer);
+    CopyThroughMemory(from, to, quota, buffer, pacer);
 }
 
 } // namespace modFHand
