@@ -1,0 +1,110 @@
+#include "engine/modFHand.h"
+#include "engine/support/EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <unistd.h>
+
+using namespace enginetest;
+
+namespace {
+
+constexpr std::int32_t kPiece = 4 * 1048576;
+
+// A fresh XFS image, mounted through a loop device for as long as the object lives. Needs root and xfsprogs;
+// `refusal` says in plain words why there is no mount.
+class XfsMount {
+public:
+    explicit XfsMount(const TempFolder& dir) : image_(dir / "xfs.img"), mountPoint_(dir / "mnt") {
+        fs::create_directory(mountPoint_);
+        if (Shell("command -v mkfs.xfs >/dev/null") != 0) {
+            refusal = "mkfs.xfs is missing (Debian package xfsprogs)";
+        } else if (Shell("truncate -s 512M " + Quoted(image_) + " && mkfs.xfs -q -m reflink=1 " + Quoted(image_)) !=
+                   0) {
+            refusal = "mkfs.xfs could not make an image";
+        } else if (Shell("mount -o loop " + Quoted(image_) + " " + Quoted(mountPoint_) + " 2>/dev/null") != 0) {
+            refusal = "this machine refuses to mount a loop image (needs root and a loop device)";
+        }
+    }
+    ~XfsMount() {
+        if (refusal.empty())
+            Shell("umount " + Quoted(mountPoint_));
+    }
+    XfsMount(const XfsMount&) = delete;
+    XfsMount& operator=(const XfsMount&) = delete;
+
+    const fs::path& path() const { return mountPoint_; }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(mountPoint_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Bytes in use once everything written so far has reached the image.
+    std::int64_t Used() const {
+        ::sync();
+        const fs::space_info space = fs::space(mountPoint_);
+        return static_cast<std::int64_t>(space.capacity - space.free);
+    }
+
+    std::string refusal;
+
+private:
+    fs::path image_;
+    fs::path mountPoint_;
+};
+
+} // namespace
+
+TEST(SharedBlocks, SplitAndJoinOnXfsShareTheSourcesBlocks) {
+    TempFolder dir;
+    XfsMount xfs(dir);
+    if (!xfs.refusal.empty())
+        GTEST_SKIP() << xfs.refusal;
+    // Aligned pieces share every block; a piece size off the block edge still round-trips, copied in the kernel.
+    for (const std::int32_t pieceSize : {kPiece, kPiece + 1}) {
+        const std::string bytes = Pattern(6 * kPiece + 12345, pieceSize);
+        const fs::path source = xfs.path() / "disc.iso";
+        WriteFile(source, bytes);
+        const std::int64_t before = xfs.Used();
+        std::int16_t written = 0, joined = 0;
+        ASSERT_EQ(modFHand::SplitFile(source, pieceSize, written, {}), 0);
+        const std::int64_t afterSplit = xfs.Used();
+        fs::rename(source, xfs.path() / "kept");
+        ASSERT_EQ(modFHand::JoinFile(xfs.path() / "disc.iso.001", joined, {}), 0);
+        const std::int64_t afterJoin = xfs.Used();
+        EXPECT_EQ(joined, written);
+        EXPECT_EQ(ReadFile(source), bytes) << pieceSize;
+        if (pieceSize == kPiece) {
+            EXPECT_LT(afterSplit - before, kPiece / 4) << "the split copied the blocks instead of sharing them";
+            EXPECT_LT(afterJoin - afterSplit, kPiece / 4) << "the join copied the blocks instead of sharing them";
+        }
+        Shell("rm -f " + Quoted(xfs.path()) + "/*");
+    }
+}
+
+TEST(SharedBlocks, StopMidRunOnXfsLeavesOnlyWhatWasThere) {
+    TempFolder dir;
+    XfsMount xfs(dir);
+    if (!xfs.refusal.empty())
+        GTEST_SKIP() << xfs.refusal;
+    const fs::path source = xfs.path() / "disc.iso";
+    WriteFile(source, Pattern(6 * kPiece));
+    int calls = 0;
+    modFHand::Hooks stopping;
+    stopping.progress = [&](std::int16_t) { ++calls; };
+    stopping.stopRequested = [&] { return calls > 1000; };
+    std::int16_t count = 0;
+    EXPECT_EQ(modFHand::SplitFile(source, kPiece, count, stopping), 4);
+    EXPECT_EQ(xfs.Names(), std::vector<std::string>{"disc.iso"});
+
+    ASSERT_EQ(modFHand::SplitFile(source, kPiece, count, {}), 0);
+    fs::remove(source);
+    const auto pieces = xfs.Names();
+    calls = 0;
+    EXPECT_EQ(modFHand::JoinFile(xfs.path() / "disc.iso.001", count, stopping), 4);
+    EXPECT_EQ(xfs.Names(), pieces);
+}
