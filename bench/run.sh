@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Times our split and join, bare and through the real window, against GNU split and cat on the same file in
 # one run; measures how long the window's event loop went without a turn, and peak memory on big sparse
-# files; sweeps the file size for a chart. Prints the median ratios against the targets and writes
+# files; sweeps the file size for a chart. On a loop-mounted XFS image (root only) it also measures the used
+# space each split and join adds, where ours share the source's blocks. Prints the median ratios against the targets and writes
 # BUILD/bench/results.md and BUILD/bench/throughput.png.
 #
 # Usage: bench/run.sh [BUILD_DIR]
 # Knobs (environment): BENCH_SIZE_MIB (1024), BENCH_ROUNDS (7), BENCH_BUSY_ROUNDS (2), BENCH_DISK_ROUNDS (3),
 #                      BENCH_BIG_GIB (4), BENCH_CHART_SIZES ("64 256 1024 4096"), BENCH_CHART_ROUNDS (3),
-#                      BENCH_GUI=0 (the engine alone), BENCH_PROFILE=1 (also count the system calls).
+#                      BENCH_XFS_ROUNDS (3; 0 skips the XFS image), BENCH_GUI=0 (the engine alone),
+#                      BENCH_PROFILE=1 (also count the system calls).
 # Exit status: 0 when every run of ours succeeded and wrote the right bytes (a missed target is reported,
 # not failed: this is a measurement); 1 otherwise; 2 when the benchmark itself can't run.
 set -uo pipefail
@@ -19,10 +21,12 @@ engine="$out/engine_bench"
 gui="$out/gui_bench"
 
 piece=1447035
+default_piece=$piece
 size_mib=${BENCH_SIZE_MIB:-1024}
 rounds=${BENCH_ROUNDS:-7}
 busy_rounds=${BENCH_BUSY_ROUNDS:-2}
 disk_rounds=${BENCH_DISK_ROUNDS:-3}
+xfs_rounds=${BENCH_XFS_ROUNDS:-3}
 big_gib=${BENCH_BIG_GIB:-4}
 chart_sizes=${BENCH_CHART_SIZES:-64 256 1024 4096}
 chart_rounds=${BENCH_CHART_ROUNDS:-3}
@@ -30,6 +34,8 @@ with_gui=${BENCH_GUI:-1}
 # A 4 GiB file in 1447035-byte pieces would pass the 1000-piece limit; the memory figure doesn't depend on
 # the piece size, so the big sparse files go in 64 MiB pieces.
 big_piece=67108864
+# On XFS, whole-MiB pieces fall on the block edges, so every block can be shared.
+xfs_piece=67108864
 xvfb=(xvfb-run -a -s "-screen 0 1024x768x24")
 
 samples="$out/samples.tsv" # place op who round seconds status gap_ms rss_kib allocations paints actions
@@ -37,6 +43,7 @@ samples="$out/samples.tsv" # place op who round seconds status gap_ms rss_kib al
 checks="$out/checks.tsv"   # place what status
 memory="$out/memory.tsv"   # case op who kib seconds status
 sweep="$out/sweep.tsv"     # size_mib piece op who round seconds status
+space="$out/space.tsv"     # place op who round added_kib
 
 die() {
     echo "bench: $*" >&2
@@ -54,7 +61,9 @@ fi
 
 shm_root=""
 disk_root=""
+xfs_mount=""
 cleanup() {
+    [ -n "$xfs_mount" ] && umount "$xfs_mount"
     [ -n "$shm_root" ] && rm -rf "$shm_root"
     [ -n "$disk_root" ] && rm -rf "$disk_root"
 }
@@ -66,8 +75,10 @@ printf 'place\top\twho\tround\tseconds\tstatus\tgap_ms\trss_kib\tallocations\tpa
 printf 'place\twhat\tstatus\n' >"$checks"
 printf 'case\top\twho\tkib\tseconds\tstatus\n' >"$memory"
 printf 'size_mib\tpiece\top\twho\tround\tseconds\tstatus\n' >"$sweep"
+printf 'place\top\twho\tround\tadded_kib\n' >"$space"
 
 free_bytes() { df --output=avail -B1 "$1" | tail -n 1 | tr -d ' '; }
+used_kib() { df --output=used -B1024 "$1" | tail -n 1 | tr -d ' '; }
 
 now_us() { echo "${EPOCHREALTIME/[.,]/}"; }
 seconds_since() { awk -v d=$(($(now_us) - $1)) 'BEGIN { printf "%.6f", d / 1e6 }'; }
@@ -141,7 +152,18 @@ cat_join() {
 remove_pieces() { find "$1" -maxdepth 1 -name "$2.*" -delete; }
 
 # Settles the disk between commands so that one command's write-back is not paid by the next one.
-settle() { [ "$1" = disk ] && sync; }
+settle() { [ "$1" != tmpfs ] && sync; }
+
+# On the XFS image, the used space a command adds, as df shows it once everything has reached the image.
+used_before=0
+space_before() { [ "$1" = xfs ] && sync && used_before=$(used_kib "$2"); }
+space_after() {
+    [ "$1" = xfs ] || return 0
+    sync
+    printf '%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" "$(($(used_kib "$5") - used_before))" >>"$space"
+}
+
+piece_of() { if [ "$1" = xfs ]; then echo "$xfs_piece"; else echo "$default_piece"; fi; }
 
 # same_pieces DIR_A DIR_B NAME: the same piece names and lengths in both folders, and the same bytes end to
 # end (cut at the same places, since the lengths agree).
@@ -191,7 +213,9 @@ split_round() {
     for who in $(rotated "$round" $(contenders "$place")); do
         remove_pieces "$dir/src" data.bin
         settle "$place"
+        space_before "$place" "$dir"
         run_split "$place" "$who" "$round" "$dir"
+        space_after "$place" split "$who" "$round" "$dir"
         if ((round == 0)) && [ "$who" != ref ]; then
             check_cmd "$place" "$who split's pieces" same_pieces "$dir/src" "$dir/join" data.bin
         fi
@@ -204,7 +228,9 @@ join_round() {
     for who in $(rotated "$round" $(contenders "$place")); do
         rm -f "$dir/join/data.bin" "$dir/join/out.bin"
         settle "$place"
+        space_before "$place" "$dir"
         run_join "$place" "$who" "$round" "$dir"
+        space_after "$place" join "$who" "$round" "$dir"
         if ((round == 0)); then
             output="$dir/join/data.bin"
             [ "$who" = ref ] && output="$dir/join/out.bin"
@@ -239,12 +265,15 @@ busy_rounds() {
 # counted: the first writes into a fresh folder pay for the pages the kernel hands out, and it checks bytes.
 run_place() {
     local place=$1 dir=$2 n=$3 source=$4 round
+    # Every split and check below takes this place's piece size.
+    local piece
+    piece=$(piece_of "$place")
     mkdir -p "$dir/src" "$dir/join"
     cp "$source" "$dir/src/data.bin"
     split -b "$piece" -a 3 --numeric-suffixes=1 "$dir/src/data.bin" "$dir/join/data.bin." ||
         die "GNU split could not lay out the pieces in $dir"
     settle "$place"
-    echo "== $place: ${size_mib} MiB in $dir, $n rounds of: $(contenders "$place" | tr '\n' ' ')"
+    echo "== $place: ${size_mib} MiB in $piece-byte pieces in $dir, $n rounds of: $(contenders "$place" | tr '\n' ' ')"
     for ((round = 0; round <= n; round++)); do
         split_round "$place" "$round" "$dir"
         join_round "$place" "$round" "$dir"
@@ -254,6 +283,30 @@ run_place() {
         busy_rounds "$dir" "$busy_rounds"
     fi
     rm -rf "$dir"
+}
+
+# xfs_place ROOT ROUNDS SOURCE: the split and join rounds on a fresh XFS image (blocks can be shared) mounted
+# through a loop device under ROOT; skipped with the reason where that can't be done.
+xfs_place() {
+    local root=$1 n=$2 source=$3 image=$1/xfs.img
+    if [ "$(id -u)" -ne 0 ] || ! command -v mkfs.xfs >/dev/null; then
+        echo "== XFS rounds skipped: they need root and mkfs.xfs (Debian package xfsprogs)"
+        return
+    fi
+    if [ "$(free_bytes "$root")" -le $((size * 5)) ]; then
+        echo "== $root lacks $((size * 5 / 1048576)) MiB for an XFS image: the XFS rounds are skipped"
+        return
+    fi
+    truncate -s $((size * 4 + 1073741824)) "$image" && mkfs.xfs -q -m reflink=1 "$image" &&
+        mkdir -p "$root/xfs" && mount -o loop "$image" "$root/xfs" || {
+        echo "== XFS rounds skipped: this machine refuses to make or mount an XFS image on a loop device"
+        rm -f "$image"
+        return
+    }
+    xfs_mount=$root/xfs
+    run_place xfs "$root/xfs/run" "$n" "$source"
+    umount "$xfs_mount" && xfs_mount=""
+    rm -f "$image"
 }
 
 # peak_of WHO OP FILE ARGS...: one run's peak resident memory in KiB and its seconds, or "0 0" on failure.
@@ -402,6 +455,9 @@ if ((disk_rounds > 0)) && [ "$(free_bytes "$disk_root")" -gt $((size * 6)) ]; th
 elif ((disk_rounds > 0)); then
     echo "== $disk_root lacks $((size * 6 / 1048576)) MiB: the disk rounds are skipped"
 fi
+if ((xfs_rounds > 0)); then
+    xfs_place "$disk_root" "$xfs_rounds" "$source_dir/source.bin"
+fi
 [ "${BENCH_PROFILE:-0}" = 1 ] && profile "$source_dir/profile" "$source_dir/source.bin"
 rm -f "$source_dir/source.bin"
 
@@ -435,7 +491,8 @@ if [ "$with_gui" = 1 ] && [ -n "$shm_root" ]; then
 fi
 
 /usr/bin/python3 "$here/summarize.py" --out "$out" --size-mib "$size_mib" --piece "$piece" \
-    --rounds "$rounds" --disk-rounds "$disk_rounds" --busy-rounds "$busy_rounds" --chart-rounds "$chart_rounds"
+    --rounds "$rounds" --disk-rounds "$disk_rounds" --xfs-rounds "$xfs_rounds" --xfs-piece "$xfs_piece" \
+    --busy-rounds "$busy_rounds" --chart-rounds "$chart_rounds"
 status=$?
 if [ -s "$out/sweep.dat" ]; then
     if command -v gnuplot >/dev/null; then
