@@ -11,8 +11,11 @@ using Clock = std::chrono::steady_clock;
 // A stop request waits at most for the call under way; a quarter of the 100 ms a user notices leaves room for
 // a device that suddenly slows down.
 constexpr Clock::duration kCallTarget = std::chrono::milliseconds(25);
-constexpr std::int64_t kSmallestKernelChunk = std::int64_t(256) << 10;
-constexpr std::int64_t kLargestKernelChunk = std::int64_t(256) << 20;
+constexpr std::int64_t kSmallestKernelChunk = std::int64_t(64) << 10;
+// Shared blocks cost next to nothing per call, but a run can turn from sharing to copying (a member that ends
+// off a block edge), and the first copying call is sized for sharing: 8 MiB keeps even that one call short on
+// a slow stick, and the calls after it are cut to size.
+constexpr std::int64_t kLargestKernelChunk = std::int64_t(8) << 20;
 
 // Returns what is still owed: all of `quota` when the kernel refused at once, 0 when it moved everything.
 std::int64_t CopyInKernel(RawFile& from, RawFile& to, std::int64_t quota, CopyBuffer& buffer, BlockPacer& pacer) {
@@ -46,10 +49,14 @@ void CopyBuffer::KernelCopyTook(std::int64_t bytes, Clock::duration took) {
     // A short answer says nothing about the device's speed (it ends at a block edge or at the source's end).
     if (bytes < kernelChunk_)
         return;
-    if (took < kCallTarget / 2)
+    if (took < kCallTarget / 2) {
         kernelChunk_ = std::min(kernelChunk_ * 2, kLargestKernelChunk);
-    else if (took > kCallTarget * 2)
-        kernelChunk_ = std::max(kernelChunk_ / 2, kSmallestKernelChunk);
+    } else if (took > kCallTarget) {
+        // Straight to the size the device just showed it can take, so the next call is already short; whole
+        // steps keep the calls on the block edges where blocks can be shared.
+        const std::int64_t fitting = kernelChunk_ * kCallTarget.count() / took.count();
+        kernelChunk_ = std::max(fitting / kSmallestKernelChunk * kSmallestKernelChunk, kSmallestKernelChunk);
+    }
 }
 
 // A refusal mid-part leaves both positions just past the bytes already moved, so memory copying carries on

@@ -1,5 +1,6 @@
 #include "engine/BlockLadder.h"
 #include "engine/PieceNames.h"
+#include "engine/Transfer.h"
 #include "engine/support/EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -157,6 +158,26 @@ TEST(BlockPacer, ReplaysTheLadderWhateverTheChunks) {
             pacer.Advance(chunk);
         EXPECT_EQ(recorder.Progress(), expected) << chunks.size() << " chunks";
         EXPECT_EQ(recorder.calls.size(), 3 * expected.size());
+    }
+}
+
+// A stop request waits for the kernel call under way: once a call has shown the device's speed, every next
+// call must end well within 100 ms at that speed, be no smaller than it need be, and start on a 64 KiB edge so
+// that blocks can still be shared.
+TEST(KernelChunk, FitsEveryCallToTheSpeedJustSeen) {
+    for (const double bytesPerSecond : {5e6, 20e6, 300e6, 3e9, 1e12}) {
+        modFHand::CopyBuffer buffer;
+        for (int call = 1; call <= 30; ++call) {
+            const std::int64_t chunk = buffer.KernelChunk();
+            const double seconds = static_cast<double>(chunk) / bytesPerSecond;
+            if (call > 1)
+                EXPECT_LT(seconds, 0.05) << bytesPerSecond << " B/s, call " << call;
+            EXPECT_EQ(chunk % 65536, 0) << bytesPerSecond;
+            buffer.KernelCopyTook(chunk, std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                             std::chrono::duration<double>(seconds)));
+        }
+        const double lastCall = static_cast<double>(buffer.KernelChunk()) / bytesPerSecond;
+        EXPECT_TRUE(lastCall > 0.005 || buffer.KernelChunk() == 8 << 20) << bytesPerSecond << " B/s";
     }
 }
 
