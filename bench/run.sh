@@ -187,6 +187,9 @@ contenders() {
     echo engine
     echo ref
     [ "$1" = tmpfs ] && [ "$with_gui" = 1 ] && echo gui-offscreen && echo gui-xvfb
+    # Where ours takes milliseconds, the price of merely starting a process is part of every figure.
+    [ "$1" = xfs ] && echo start
+    return 0
 }
 
 run_split() {
@@ -194,6 +197,7 @@ run_split() {
     case "$who" in
     engine) timed "$place" split engine "$round" "$engine" split "$src" "$piece" ;;
     ref) timed "$place" split ref "$round" split -b "$piece" -a 3 --numeric-suffixes=1 "$src" "$src." ;;
+    start) timed "$place" split start "$round" /bin/true ;;
     gui-*) gui_timed "$place" split "$who" "$round" "${who#gui-}" split "$src" "$piece" ;;
     esac
 }
@@ -203,6 +207,7 @@ run_join() {
     case "$who" in
     engine) timed "$place" join engine "$round" "$engine" join "$dir/join/data.bin.001" ;;
     ref) timed "$place" join ref "$round" cat_join "$dir/join/data.bin" "$dir/join/out.bin" ;;
+    start) timed "$place" join start "$round" /bin/true ;;
     gui-*) gui_timed "$place" join "$who" "$round" "${who#gui-}" join "$dir/join/data.bin.001" ;;
     esac
 }
@@ -216,7 +221,7 @@ split_round() {
         space_before "$place" "$dir"
         run_split "$place" "$who" "$round" "$dir"
         space_after "$place" split "$who" "$round" "$dir"
-        if ((round == 0)) && [ "$who" != ref ]; then
+        if ((round == 0)) && [ "$who" != ref ] && [ "$who" != start ]; then
             check_cmd "$place" "$who split's pieces" same_pieces "$dir/src" "$dir/join" data.bin
         fi
     done
@@ -231,7 +236,7 @@ join_round() {
         space_before "$place" "$dir"
         run_join "$place" "$who" "$round" "$dir"
         space_after "$place" join "$who" "$round" "$dir"
-        if ((round == 0)); then
+        if ((round == 0)) && [ "$who" != start ]; then
             output="$dir/join/data.bin"
             [ "$who" = ref ] && output="$dir/join/out.bin"
             check_cmd "$place" "$who join's output" cmp -s "$output" "$dir/src/data.bin"
