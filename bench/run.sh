@@ -2,8 +2,8 @@
 # Times our split and join, bare and through the real window, against GNU split and cat on the same file in
 # one run; measures how long the window's event loop went without a turn, and peak memory on big sparse
 # files; sweeps the file size for a chart. On a loop-mounted XFS image (root only) it also measures the used
-# space each split and join adds, where ours share the source's blocks. Prints the median ratios against the targets and writes
-# BUILD/bench/results.md and BUILD/bench/throughput.png.
+# space each split and join adds, where ours share the source's blocks. Prints the median ratios against the
+# targets and writes BUILD/bench/results.md and BUILD/bench/throughput.png.
 #
 # Usage: bench/run.sh [BUILD_DIR]
 # Knobs (environment): BENCH_SIZE_MIB (1024), BENCH_ROUNDS (7), BENCH_BUSY_ROUNDS (2), BENCH_DISK_ROUNDS (3),
