@@ -124,8 +124,9 @@ def square_button(mark, s=1):
         d.line(centre(13, 4, s) + centre(5, 12, s), fill=WHITE, width=2 * s)
     else:
         yellow = (255, 230, 0)
-        d.rectangle(px((8, 4, 10, 5), s), fill=yellow)
-        d.rectangle(px((8, 7, 10, 13), s), fill=yellow)
+        # Rounded at any scale above 1, where the corners have pixels to round.
+        d.rounded_rectangle(px((8, 4, 10, 5), s), radius=s - 1, fill=yellow)
+        d.rounded_rectangle(px((8, 7, 10, 13), s), radius=s - 1, fill=yellow)
         d.rectangle(px((7, 13, 11, 13), s), fill=yellow)
     return img
 
