@@ -332,7 +332,6 @@ void tst_frmMain::focusShownOnlyFromTheKeyboard_data() {
     QTest::newRow("split tab, Tab") << "imgTab_0" << true;
     QTest::newRow("split tab, click keeps the focus away") << "imgTab_0" << false;
     QTest::newRow("browse, Tab") << "lblBrowse" << true;
-    QTest::newRow("start, Tab") << "Picture4" << true;
     QTest::newRow("start, click") << "Picture4" << false;
 }
 
