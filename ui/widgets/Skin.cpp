@@ -37,9 +37,13 @@ QPixmap picture(const QString& name) {
 
 const QCursor& handCursor() {
     loadResources();
-    // The hot spot is given again here because the image reader drops the one stored in the file; it is in
-    // logical pixels, so the finger tip stays the hot spot at any ratio.
-    static const QCursor cursor(QPixmap(resourceFor(QStringLiteral("hand.cur")), "cur"), 6, 0);
+    // The hot spot is given again here because the image reader drops the one stored in the file. The window
+    // system takes it in the image's own pixels, not in logical ones: on the 2x hand the finger tip is at 12.
+    static const QCursor cursor = [] {
+        const QPixmap hand(resourceFor(QStringLiteral("hand.cur")), "cur");
+        const int ratio = qRound(hand.devicePixelRatio());
+        return QCursor(hand, 6 * ratio, 0);
+    }();
     return cursor;
 }
 
