@@ -371,6 +371,9 @@ void tst_frmMain::accessibleNames() {
     }
     QCOMPARE(QAccessible::queryAccessibleInterface(control(w, QStringLiteral("imgTab_0")))->role(),
              QAccessible::PageTab);
+    // A label's interface exists from the moment its text is set, before its role was given.
+    QCOMPARE(QAccessible::queryAccessibleInterface(control(w, QStringLiteral("lblBrowse")))->role(),
+             QAccessible::Button);
     QAccessibleInterface* start = QAccessible::queryAccessibleInterface(control(w, QStringLiteral("Picture4")));
     QCOMPARE(start->role(), QAccessible::Button);
     QVERIFY(start->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));

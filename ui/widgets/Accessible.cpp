@@ -78,9 +78,15 @@ void describe(QWidget* control, const QString& name, const QString& description,
         return true;
     }();
     (void)installed;
-    // The role first: naming the control may already make Qt build (and keep) its interface.
-    if (role != QAccessible::NoRole)
+    // The role first: naming the control makes Qt build (and keep) its interface. Setting a label's text
+    // already did so when it was made; an interface built before the role was known is dropped, so the next
+    // question gets the role.
+    if (role != QAccessible::NoRole) {
         control->setProperty(RoleProperty, static_cast<int>(role));
+        QAccessibleInterface* built = QAccessible::queryAccessibleInterface(control);
+        if (built && built->role() != role)
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(built));
+    }
     control->setAccessibleName(name);
     control->setAccessibleDescription(description);
 }
