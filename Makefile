@@ -6,7 +6,7 @@ SANITIZE_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps test-deps configure build run test sanitize fuzz bench format clean
+.PHONY: all deps test-deps configure build run test sanitize fuzz bench package format clean
 
 all: build
 
@@ -53,6 +53,11 @@ bench:
 	$(MAKE) configure
 	cmake --build $(BUILD) -j$(JOBS) --target zarvel_benches
 	bench/run.sh $(BUILD)
+
+# A Debian package in $(BUILD)/package/, its dependencies read from the program by dpkg-shlibdeps.
+package: build
+	tools/install-deps.sh package
+	cmake --build $(BUILD) --target package
 
 format:
 	find engine ui tests bench tools main.cpp -name '*.cpp' -o -name '*.h' | xargs clang-format -i

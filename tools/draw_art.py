@@ -1,9 +1,13 @@
 #!/usr/bin/python3
 """Draws every picture in resources/: the window GIFs, the About picture, the icon and the hand cursor.
 
+Every window picture is drawn twice from the same shapes and fonts: at its design size and at twice that size
+("name@2x.gif"), which Qt shows on a dense screen. The icon is also drawn as PNGs for the desktop's icon theme.
+
 Needs Pillow built with raqm (for Urdu shaping) and the Noto Nastaliq Urdu font from fonts-noto-core.
 The outputs are committed, so building the program needs neither. Run: /usr/bin/python3 tools/draw_art.py [outdir]
 """
+import io
 import os
 import struct
 import sys
@@ -67,62 +71,80 @@ def save_gif(img, path):
     pal.save(path, format="GIF")
 
 
-def canvas(w, h):
-    img = Image.new("RGB", (w, h), SILVER)
+def canvas(w, h, s=1):
+    img = Image.new("RGB", (w * s, h * s), SILVER)
     return img, ImageDraw.Draw(img)
 
 
-def start_button():
-    img, d = canvas(60, 35)
+def px(box, s):
+    """A box of whole design pixels (both corners inside) as the same area at scale s."""
+    x0, y0, x1, y1 = box
+    return (x0 * s, y0 * s, (x1 + 1) * s - 1, (y1 + 1) * s - 1)
+
+
+def area(box, s):
+    """A text area (edges, not pixels) at scale s."""
+    return tuple(v * s for v in box)
+
+
+def centre(x, y, s):
+    """The centre of design pixel (x, y) at scale s, for lines drawn through pixel centres."""
+    return ((x + 0.5) * s - 0.5, (y + 0.5) * s - 0.5)
+
+
+def start_button(s=1):
+    w, h = 60, 35
+    img, d = canvas(w, h, s)
     # Glossy oval: a vertical gradient of light blue, lighter at the top, with a dark rim.
-    mask = Image.new("L", (60, 35), 0)
-    ImageDraw.Draw(mask).ellipse((2, 2, 57, 32), fill=255)
-    grad = Image.new("RGB", (60, 35))
-    for y in range(35):
-        k = y / 34
-        grad.paste((int(220 - 90 * k), int(235 - 70 * k), 255), (0, y, 60, y + 1))
+    mask = Image.new("L", (w * s, h * s), 0)
+    ImageDraw.Draw(mask).ellipse(px((2, 2, 57, 32), s), fill=255)
+    grad = Image.new("RGB", (w * s, h * s))
+    for y in range(h * s):
+        k = y / (h * s - 1)
+        grad.paste((int(220 - 90 * k), int(235 - 70 * k), 255), (0, y, w * s, y + 1))
     img.paste(grad, (0, 0), mask)
-    d.ellipse((2, 2, 57, 32), outline=(40, 80, 170))
-    d.ellipse((10, 5, 49, 14), fill=(235, 245, 255))
-    draw_urdu_centered(d, "آغاز", (8, 4, 52, 31), DARK_BLUE, 15, bold=True)
+    d.ellipse(px((2, 2, 57, 32), s), outline=(40, 80, 170), width=s)
+    d.ellipse(px((10, 5, 49, 14), s), fill=(235, 245, 255))
+    draw_urdu_centered(d, "آغاز", area((8, 4, 52, 31), s), DARK_BLUE, 15 * s, bold=True)
     return img
 
 
-def caption(w, h, text, start):
-    img, d = canvas(w, h)
-    draw_urdu_centered(d, text, (1, 1, w - 1, h - 1), RED, start)
+def caption(w, h, text, start, s=1):
+    img, d = canvas(w, h, s)
+    draw_urdu_centered(d, text, area((1, 1, w - 1, h - 1), s), RED, start * s)
     return img
 
 
-def square_button(mark):
-    img, d = canvas(19, 18)
-    d.rectangle((1, 1, 17, 16), fill=(190, 20, 20), outline=(110, 0, 0))
-    d.line((2, 2, 16, 2), fill=(235, 110, 110))
+def square_button(mark, s=1):
+    img, d = canvas(19, 18, s)
+    d.rectangle(px((1, 1, 17, 16), s), fill=(190, 20, 20), outline=(110, 0, 0), width=s)
+    d.rectangle(px((2, 2, 16, 2), s), fill=(235, 110, 110))
     if mark == "x":
-        d.line((5, 4, 13, 12), fill=WHITE, width=2)
-        d.line((13, 4, 5, 12), fill=WHITE, width=2)
+        d.line(centre(5, 4, s) + centre(13, 12, s), fill=WHITE, width=2 * s)
+        d.line(centre(13, 4, s) + centre(5, 12, s), fill=WHITE, width=2 * s)
     else:
         yellow = (255, 230, 0)
-        d.rectangle((8, 4, 10, 5), fill=yellow)
-        d.rectangle((8, 7, 10, 13), fill=yellow)
-        d.line((7, 13, 11, 13), fill=yellow)
+        # Rounded at any scale above 1, where the corners have pixels to round.
+        d.rounded_rectangle(px((8, 4, 10, 5), s), radius=s - 1, fill=yellow)
+        d.rounded_rectangle(px((8, 7, 10, 13), s), radius=s - 1, fill=yellow)
+        d.rectangle(px((7, 13, 11, 13), s), fill=yellow)
     return img
 
 
-def tab(edge, text):
-    img, d = canvas(73, 32)
-    d.rounded_rectangle((1, 1, 71, 30), radius=5, fill=WHITE, outline=(150, 150, 150))
-    d.rectangle((70, 4, 71, 30), fill=edge)
-    d.rectangle((4, 29, 71, 30), fill=edge)
-    draw_urdu_centered(d, text, (5, 2, 68, 28), (40, 40, 40), 18, bold=True)
+def tab(edge, text, s=1):
+    img, d = canvas(73, 32, s)
+    d.rounded_rectangle(px((1, 1, 71, 30), s), radius=5 * s, fill=WHITE, outline=(150, 150, 150), width=s)
+    d.rectangle(px((70, 4, 71, 30), s), fill=edge)
+    d.rectangle(px((4, 29, 71, 30), s), fill=edge)
+    draw_urdu_centered(d, text, area((5, 2, 68, 28), s), (40, 40, 40), 18 * s, bold=True)
     return img
 
 
-def title():
-    img, d = canvas(114, 22)
-    d.rounded_rectangle((66, 1, 112, 20), radius=4, fill=(190, 0, 0))
-    draw_urdu_centered(d, "زارول", (67, 1, 112, 21), (120, 255, 120), 16, bold=True)
-    draw_urdu_centered(d, "ورژن ۱٫۰٫۰", (2, 1, 64, 21), GREEN, 16, bold=True)
+def title(s=1):
+    img, d = canvas(114, 22, s)
+    d.rounded_rectangle(px((66, 1, 112, 20), s), radius=4 * s, fill=(190, 0, 0))
+    draw_urdu_centered(d, "زارول", area((67, 1, 112, 21), s), (120, 255, 120), 16 * s, bold=True)
+    draw_urdu_centered(d, "ورژن ۱٫۰٫۰", area((2, 1, 64, 21), s), GREEN, 16 * s, bold=True)
     return img
 
 
@@ -136,35 +158,46 @@ ABOUT_TEXT = (
 )
 
 
-def about_picture():
-    w, h = 341, 565
-    img, d = canvas(w, h)
-    draw_urdu_centered(d, "زارول کے بارے میں", (10, 8, w - 10, 70), (150, 0, 0), 34, bold=True)
-    d.line((30, 78, w - 30, 78), fill=(128, 128, 128))
-    fnt = font(15)
-    right, y, line_h = w - 14, 88, 34
+def about_lines(d, fnt, width):
+    """The About text broken into lines at the design size, as (line, gap before it) pairs; every scale
+    draws the same lines, so the picture reads the same on any screen."""
+    lines, gap = [], 0
     for para in ABOUT_TEXT.split("|"):
         line = ""
         for word in para.split():
             trial = (line + " " + word).strip()
             l, _, r, _ = urdu_box(d, trial, fnt)
-            if r - l > w - 28 and line:
-                y = draw_line(d, line, fnt, right, y, line_h)
-                line = word
+            if r - l > width and line:
+                lines.append((line, gap))
+                line, gap = word, 0
             else:
                 line = trial
         if line:
-            y = draw_line(d, line, fnt, right, y, line_h)
-        y += 12
-    draw_urdu_centered(d, "ورژن ۱٫۰٫۰", (10, h - 50, w - 10, h - 10), GREEN, 20, bold=True)
+            lines.append((line, gap))
+        gap = 12
+    return lines
+
+
+def about_picture(s=1):
+    w, h = 341, 565
+    img, d = canvas(w, h, s)
+    draw_urdu_centered(d, "زارول کے بارے میں", area((10, 8, w - 10, 70), s), (150, 0, 0), 34 * s, bold=True)
+    d.rectangle(px((30, 78, w - 30, 78), s), fill=(128, 128, 128))
+    fnt = font(15 * s)
+    right, y, line_h = w - 14, 88, 34
+    for line, gap in about_lines(d, font(15), w - 28):
+        y += gap
+        draw_line(d, line, fnt, right * s, y * s)
+        y += line_h
+    y += 12
+    draw_urdu_centered(d, "ورژن ۱٫۰٫۰", area((10, h - 50, w - 10, h - 10), s), GREEN, 20 * s, bold=True)
     assert y < h - 50, f"the About text runs into the version line ({y})"
     return img
 
 
-def draw_line(d, text, fnt, right, y, line_h):
+def draw_line(d, text, fnt, right, y):
     l, _, r, _ = urdu_box(d, text, fnt)
     d.text((right - r, y), text, font=fnt, fill=(0, 0, 0), direction="rtl", language="ur")
-    return y + line_h
 
 
 # --- icon and cursor: 4-bit DIBs with an AND mask, written by hand so the 16-colour format is exact ---
@@ -251,41 +284,102 @@ HAND = [
 ]
 
 
-def hand_cursor():
-    """Pointing hand, index finger tip at column 6, row 0 (the hot spot)."""
-    rows = [[0] * 32 for _ in range(32)]
-    mask = [[True] * 32 for _ in range(32)]
+def keeps_ink(before, after, offset, s):
+    """Along one axis: whether the sub-pixel at offset inside an outline cell stays dark. The half that
+    faces the white inside of the hand turns white; a line between two white cells keeps its last half."""
+    if before == "." and after == ".":
+        return offset == s - 1
+    faces = before if offset < s / 2 else after
+    opposite = after if offset < s / 2 else before
+    return not (faces == "." and opposite != ".")
+
+
+def hand_cursor(s=1):
+    """Pointing hand, index finger tip at column 6, row 0 (the hot spot, which scales with the hand). At
+    scale 2 the outline stays one pixel thin: each outline cell keeps its dark pixels only on the side that
+    faces away from the hand, so the hand gets a finer edge instead of a thicker one."""
+    n = 32 * s
+    rows = [[0] * n for _ in range(n)]
+    mask = [[True] * n for _ in range(n)]
+
+    def cell(x, y):
+        if 0 <= y < len(HAND) and 0 <= x < len(HAND[y]):
+            return HAND[y][x]
+        return " "
+
     for y, line in enumerate(HAND):
         for x, ch in enumerate(line):
-            if ch == "X":
-                rows[y][x], mask[y][x] = 0, False
-            elif ch == ".":
-                rows[y][x], mask[y][x] = 15, False
-    return icon_file(rows, mask, 2, hotspot=(6, 0))
+            if ch == " ":
+                continue
+            for dy in range(s):
+                for dx in range(s):
+                    X, Y = x * s + dx, y * s + dy
+                    mask[Y][X] = False
+                    dark = ch == "X"
+                    if dark and s > 1:
+                        dark = keeps_ink(cell(x - 1, y), cell(x + 1, y), dx, s) and keeps_ink(
+                            cell(x, y - 1), cell(x, y + 1), dy, s
+                        )
+                    rows[Y][X] = 0 if dark else 15
+    return icon_file(rows, mask, 2, hotspot=(6 * s, 0))
+
+
+ICON_SIZES = (16, 32, 48, 128, 256)
+
+
+def icon_png(n):
+    """The icon for the desktop's theme at n x n pixels. At 16 it is the window icon's own pixels; larger
+    sizes draw the same mark (a white square with a gap broken out of its right side, on a green tile)
+    from its shapes, drawn four times over and reduced so the edges are smooth."""
+    if n == 16:
+        return Image.open(io.BytesIO(icon())).convert("RGBA")
+    k = 4
+    big = n * k
+    u = big / 16  # one cell of the 16-pixel design
+    img = Image.new("RGBA", (big, big), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    d.rounded_rectangle((0, 0, big - 1, big - 1), radius=int(2 * u), fill=(0, 128, 0), outline=(0, 60, 0),
+                        width=max(k, int(u / 2)))
+    stroke = 2 * u
+    x0, x1 = 3 * u, 13 * u
+    d.rectangle((x0, x0, x1 - 1, x0 + stroke - 1), fill=WHITE)
+    d.rectangle((x0, x1 - stroke, x1 - 1, x1 - 1), fill=WHITE)
+    d.rectangle((x0, x0, x0 + stroke - 1, x1 - 1), fill=WHITE)
+    d.rectangle((x1 - stroke, x0, x1 - 1, 6 * u - 1), fill=WHITE)
+    d.rectangle((x1 - stroke, 10 * u, x1 - 1, x1 - 1), fill=WHITE)
+    return img.resize((n, n), Image.Resampling.LANCZOS)
+
+
+WINDOW_PICTURES = {
+    "start": lambda s: start_button(s),
+    "size": lambda s: caption(61, 36, "ہر حصے کا حجم", 20, s),
+    "path": lambda s: caption(61, 29, "فائل کا راستہ", 18, s),
+    "piecepath": lambda s: caption(186, 34, "تقسیم شدہ حصوں میں سے کسی ایک کا راستہ", 20, s),
+    "exit": lambda s: square_button("x", s),
+    "info": lambda s: square_button("i", s),
+    "tabsplit": lambda s: tab((200, 0, 0), "توڑیں", s),
+    "tabjoin": lambda s: tab((0, 150, 0), "جوڑیں", s),
+    "title": lambda s: title(s),
+    "about": lambda s: about_picture(s),
+}
 
 
 def main():
     if not features.check("raqm"):
         sys.exit("Pillow without raqm cannot shape Urdu text")
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "resources")
-    pictures = {
-        "start.gif": start_button(),
-        "size.gif": caption(61, 36, "ہر حصے کا حجم", 20),
-        "path.gif": caption(61, 29, "فائل کا راستہ", 18),
-        "piecepath.gif": caption(186, 34, "تقسیم شدہ حصوں میں سے کسی ایک کا راستہ", 20),
-        "exit.gif": square_button("x"),
-        "info.gif": square_button("i"),
-        "tabsplit.gif": tab((200, 0, 0), "توڑیں"),
-        "tabjoin.gif": tab((0, 150, 0), "جوڑیں"),
-        "title.gif": title(),
-        "about.gif": about_picture(),
-    }
-    for name, img in pictures.items():
-        save_gif(img, os.path.join(out, name))
+    for name, draw in WINDOW_PICTURES.items():
+        save_gif(draw(1), os.path.join(out, name + ".gif"))
+        save_gif(draw(2), os.path.join(out, name + "@2x.gif"))
     with open(os.path.join(out, "zarvel.ico"), "wb") as f:
         f.write(icon())
     with open(os.path.join(out, "hand.cur"), "wb") as f:
         f.write(hand_cursor())
+    with open(os.path.join(out, "hand@2x.cur"), "wb") as f:
+        f.write(hand_cursor(2))
+    os.makedirs(os.path.join(out, "icons"), exist_ok=True)
+    for n in ICON_SIZES:
+        icon_png(n).save(os.path.join(out, "icons", f"zarvel-{n}.png"), optimize=True)
 
 
 if __name__ == "__main__":

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing or benchmarking needs, only when one is missing.
-# Usage: tools/install-deps.sh [build|test|bench|fuzz]...
+# Usage: tools/install-deps.sh [build|test|bench|fuzz|package]...
 set -euo pipefail
 
 build_pkgs=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core)
-test_pkgs=(libgtest-dev xvfb xauth x11-utils xdotool imagemagick coreutils g++-mingw-w64-x86-64-posix xfsprogs)
+test_pkgs=(libgtest-dev xvfb xauth x11-utils xdotool imagemagick coreutils g++-mingw-w64-x86-64-posix
+    xfsprogs desktop-file-utils appstream dpkg-dev file)
+package_pkgs=(dpkg-dev file)
 bench_pkgs=(gnuplot-nox time)
 fuzz_pkgs=(clang-14 libclang-rt-14-dev)
 
@@ -15,6 +17,7 @@ for set in "$@"; do
     test) wanted+=("${test_pkgs[@]}") ;;
     bench) wanted+=("${test_pkgs[@]}" "${bench_pkgs[@]}") ;;
     fuzz) wanted+=("${fuzz_pkgs[@]}") ;;
+    package) wanted+=("${package_pkgs[@]}") ;;
     *) echo "unknown package set: $set" >&2; exit 2 ;;
     esac
 done

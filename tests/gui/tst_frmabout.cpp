@@ -1,7 +1,8 @@
 #include "ui/about/frmAbout.h"
-#include "ui/widgets/CLabel.h"
 #include "ui/main/frmMain.h"
+#include "ui/widgets/CLabel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QPushButton>
@@ -51,6 +52,7 @@ private slots:
     void keysAndButtons();
     void oneInstanceOpensAgain();
     void linkOpensTheAddressAndStays();
+    void accessibleNames();
 
 private:
     frmMain* main = nullptr;
@@ -178,6 +180,18 @@ void tst_frmAbout::linkOpensTheAddressAndStays() {
     // The address opened is the very text shown.
     QCOMPARE(catcher.urls.first().toString(), QString::fromLatin1(frmAbout::MakerAddress));
     QVERIFY(about.stillOpenAfterAction);
+}
+
+void tst_frmAbout::accessibleNames() {
+    frmAbout about(main);
+    QSet<QString> names;
+    for (const char* name : {"cmdOK", "Label_3", "Picture1"}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(about.findChild<QWidget*>(name));
+        QVERIFY2(a && !a->text(QAccessible::Name).isEmpty() && !a->text(QAccessible::Description).isEmpty(), name);
+        names.insert(a->text(QAccessible::Name));
+    }
+    QCOMPARE(names.size(), 3);
+    QCOMPARE(QAccessible::queryAccessibleInterface(about.findChild<QWidget*>("Label_3"))->role(), QAccessible::Link);
 }
 
 QTEST_MAIN(tst_frmAbout)

@@ -1,11 +1,14 @@
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/RecordingFileDialogBackend.h"
+#include "ui/main/frmMain.h"
 #include "ui/widgets/CLabel.h"
 #include "ui/widgets/CPictureBox.h"
-#include "ui/main/frmMain.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -50,6 +53,13 @@ private slots:
     void moving_data();
     void moving();
     void exitClosesTheWindow();
+    void keysActLikeAClick_data();
+    void keysActLikeAClick();
+    void focusShownOnlyFromTheKeyboard_data();
+    void focusShownOnlyFromTheKeyboard();
+    void accessibleNames();
+    void progressReportsItsValue();
+    void wholeSplitFromTheKeyboard();
 };
 
 void tst_frmMain::window() {
@@ -195,11 +205,13 @@ void tst_frmMain::focusOrder() {
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("picCHolder_0"));
-    const QStringList order = {QStringLiteral("txtSFName"),   QStringLiteral("txtSegSize"),
-                               QStringLiteral("picProgress"), QStringLiteral("picCHolder_1"),
-                               QStringLiteral("txtSegfname"), QStringLiteral("Picture1"),
-                               QStringLiteral("Picture2"),    QStringLiteral("Picture3"),
-                               QStringLiteral("Picture4"),    QStringLiteral("picCHolder_0")};
+    const QStringList order = {
+        QStringLiteral("txtSFName"),   QStringLiteral("txtSegSize"),   QStringLiteral("lblBrowse"),
+        QStringLiteral("picProgress"), QStringLiteral("picCHolder_1"), QStringLiteral("txtSegfname"),
+        QStringLiteral("lblSBrowse"),  QStringLiteral("Picture1"),     QStringLiteral("Picture2"),
+        QStringLiteral("Picture3"),    QStringLiteral("Picture4"),     QStringLiteral("imgTab_0"),
+        QStringLiteral("imgTab_1"),    QStringLiteral("imgInfo"),      QStringLiteral("imgExit"),
+        QStringLiteral("picCHolder_0")};
     for (const QString& next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), next);
@@ -272,6 +284,156 @@ void tst_frmMain::exitClosesTheWindow() {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(9, 9));
     QVERIFY(!w.isVisible());
+}
+
+void tst_frmMain::keysActLikeAClick_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("join tab, Space") << "imgTab_1" << int(Qt::Key_Space) << "mode 1";
+    QTest::newRow("split tab, Enter") << "imgTab_0" << int(Qt::Key_Return) << "mode 0";
+    QTest::newRow("info, keypad Enter") << "imgInfo" << int(Qt::Key_Enter) << "About";
+    QTest::newRow("exit, Space") << "imgExit" << int(Qt::Key_Space) << "closed";
+    QTest::newRow("split browse, Enter") << "lblBrowse" << int(Qt::Key_Return) << "dialog";
+    QTest::newRow("join browse, Space") << "lblSBrowse" << int(Qt::Key_Space) << "dialog";
+    QTest::newRow("exit, a letter does nothing") << "imgExit" << int(Qt::Key_A) << "";
+}
+
+void tst_frmMain::keysActLikeAClick() {
+    QFETCH(QString, name);
+    QFETCH(int, key);
+    QFETCH(QString, effect);
+    ScopedRecordingBackend dialogs;
+    QString seenModal;
+    ModalCatcher modals([&seenModal](QWidget* modal) {
+        seenModal = modal->objectName();
+        modal->close();
+    });
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    if (name == QLatin1String("imgTab_0"))
+        QTest::keyClick(control(w, QStringLiteral("imgTab_1")), Qt::Key_Space);
+    QWidget* c = control(w, name);
+    c->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(c, Qt::Key(key));
+
+    const bool closed = !w.isVisible();
+    QCOMPARE(closed, effect == QLatin1String("closed"));
+    if (effect.startsWith(QLatin1String("mode")))
+        QCOMPARE(w.iMode(), std::int16_t(effect.back().digitValue()));
+    QCOMPARE(seenModal, effect == QLatin1String("About") ? QStringLiteral("frmAbout") : QString());
+    QCOMPARE(dialogs->calls.size(), effect == QLatin1String("dialog") ? 1 : 0);
+}
+
+void tst_frmMain::focusShownOnlyFromTheKeyboard_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("byKeyboard");
+    QTest::newRow("split tab, Tab") << "imgTab_0" << true;
+    QTest::newRow("split tab, click keeps the focus away") << "imgTab_0" << false;
+    QTest::newRow("browse, Tab") << "lblBrowse" << true;
+    QTest::newRow("start, click") << "Picture4" << false;
+}
+
+void tst_frmMain::focusShownOnlyFromTheKeyboard() {
+    QFETCH(QString, name);
+    QFETCH(bool, byKeyboard);
+    ModalCatcher boxes; // a click on start reports that nothing was typed
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QWidget* c = control(w, name);
+    const QImage plain = c->grab().toImage();
+    if (byKeyboard) {
+        c->setFocus(Qt::TabFocusReason);
+        QVERIFY(c->hasFocus());
+        QVERIFY(c->grab().toImage() != plain);
+        c->clearFocus();
+    } else {
+        QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(3, 3));
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+    }
+    QCOMPARE(c->grab().toImage(), plain);
+}
+
+void tst_frmMain::accessibleNames() {
+    frmMain w;
+    const char* const named[] = {"imgTab_0", "imgTab_1",  "imgExit",      "imgInfo",     "lblBrowse",   "lblSBrowse",
+                                 "Picture4", "txtSFName", "txtSegSize",   "txtSegfname", "picProgress", "Picture1",
+                                 "Picture2", "Picture3",  "picCHolder_0", "picCHolder_1"};
+    QSet<QString> names;
+    for (const char* name : named) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control(w, QLatin1String(name)));
+        QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), name);
+        QVERIFY2(!a->text(QAccessible::Description).isEmpty(), name);
+        QVERIFY2(!names.contains(a->text(QAccessible::Name)), name);
+        names.insert(a->text(QAccessible::Name));
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(control(w, QStringLiteral("imgTab_0")))->role(),
+             QAccessible::PageTab);
+    // A label's interface exists from the moment its text is set, before its role was given.
+    QCOMPARE(QAccessible::queryAccessibleInterface(control(w, QStringLiteral("lblBrowse")))->role(),
+             QAccessible::Button);
+    QAccessibleInterface* start = QAccessible::queryAccessibleInterface(control(w, QStringLiteral("Picture4")));
+    QCOMPARE(start->role(), QAccessible::Button);
+    QVERIFY(start->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+
+    // A screen reader's press is a click.
+    QAccessibleInterface* joinTab = QAccessible::queryAccessibleInterface(control(w, QStringLiteral("imgTab_1")));
+    joinTab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(w.iMode(), std::int16_t(1));
+}
+
+void tst_frmMain::progressReportsItsValue() {
+    frmMain w;
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control(w, QStringLiteral("picProgress")));
+    QCOMPARE(a->role(), QAccessible::ProgressBar);
+    QAccessibleValueInterface* value = a->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->currentValue().toInt(), 0);
+    QCOMPARE(value->maximumValue().toInt(), 100);
+    w.spProg(45);
+    QCOMPARE(value->currentValue().toInt(), 45);
+    QCOMPARE(a->text(QAccessible::Value), QStringLiteral("45%"));
+}
+
+void tst_frmMain::wholeSplitFromTheKeyboard() {
+    QTemporaryDir dir;
+    QFile source(dir.filePath(QStringLiteral("a.bin")));
+    QVERIFY(source.open(QIODevice::WriteOnly));
+    source.write(QByteArray(600000, 'z'));
+    source.close();
+
+    frmMain w;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto key = [](int k, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), modifiers);
+    };
+    key(Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), source.fileName());
+    key(Qt::Key_Tab);
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0.25"));
+    for (int i = 0; i < 20 && QApplication::focusWidget()->objectName() != QLatin1String("Picture4"); ++i)
+        key(Qt::Key_Tab);
+
+    // The outcome box is answered with Enter, whenever it comes.
+    QString outcome;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, &w, [&outcome] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            outcome = box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    answer.start(20);
+    key(Qt::Key_Space);
+    QTRY_VERIFY(outcome.contains(QLatin1String(" 3 hisson")));
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QVERIFY(QFile::exists(source.fileName() + QStringLiteral(".003")));
+    QVERIFY(!QFile::exists(source.fileName() + QStringLiteral(".004")));
 }
 
 QTEST_MAIN(tst_frmMain)

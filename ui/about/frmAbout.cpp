@@ -1,5 +1,6 @@
 #include "ui/about/frmAbout.h"
 
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/CImageBox.h"
 #include "ui/widgets/CLabel.h"
 #include "ui/widgets/CPictureBox.h"
@@ -72,11 +73,20 @@ void frmAbout::createControls() {
     Label_3->setFont(linkFont);
     Label_3->setCursor(Qt::ArrowCursor);
     connect(Label_3, &CLabel::clicked, this, [this] { Label_Click(3); });
+    describeControls();
 
     Image1 = new CImageBox(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(Skin::twips(120, 0, 600, 720));
     Image1->setPicture(QIcon(Skin::iconPath()).pixmap(16, 16), CImageBox::Fit::Stretch);
+}
+
+void frmAbout::describeControls() {
+    Accessible::describe(cmdOK, QStringLiteral("Ok"), QStringLiteral("Zarvel Ke Bare Main Window Band Keren"));
+    Accessible::describe(Label_3, QStringLiteral("Zarvel Banane Wale Ki Website"),
+                         QStringLiteral("Click Ker Ke Website Browser Main Kholen"), QAccessible::Link);
+    Accessible::describe(Picture1, QStringLiteral("Zarvel Ke Bare Main Tehreer"),
+                         QStringLiteral("Zarvel Kya Kerta Hai, Urdu Main"), QAccessible::Graphic);
 }
 
 void frmAbout::showModal(QWidget* owner) {

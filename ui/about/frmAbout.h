@@ -28,6 +28,7 @@ private slots:
 
 private:
     void createControls();
+    void describeControls();
     void centreOverOwner();
 
     QPushButton* cmdOK = nullptr;

@@ -1,13 +1,14 @@
 #include "ui/main/frmMain.h"
 
 #include "ui/about/frmAbout.h"
+#include "ui/main/FileSelection.h"
+#include "ui/main/StartAction.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/CImageBox.h"
 #include "ui/widgets/CLabel.h"
 #include "ui/widgets/CPictureBox.h"
 #include "ui/widgets/CTextBox.h"
-#include "ui/main/FileSelection.h"
 #include "ui/widgets/Skin.h"
-#include "ui/main/StartAction.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -30,9 +31,20 @@ bool isWindowed(const QWidget* w) {
     return qobject_cast<const CPictureBox*>(w) || qobject_cast<const QLineEdit*>(w);
 }
 
-// Both corners belong to the rectangle, whichever way round they are given.
-QRect inclusiveRect(int x1, int y1, int x2, int y2) {
-    return QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
+// The columns from x1 to x2 and rows from y1 to y2, both ends included whichever way round they are given,
+// in a canvas's device pixels; returned in its logical pixels, so that at any ratio the fill covers whole
+// device pixels and stays sharp.
+QRectF devicePixels(int x1, int y1, int x2, int y2, qreal ratio) {
+    return QRectF(QPointF(std::min(x1, x2), std::min(y1, y2)) / ratio,
+                  QPointF(std::max(x1, x2) + 1, std::max(y1, y2) + 1) / ratio);
+}
+
+// A one-pixel frame; at a ratio above 1 its sides keep their logical width.
+void drawFrame(QPainter& painter, const QRect& outer, const QColor& colour) {
+    painter.fillRect(QRect(outer.left(), outer.top(), outer.width(), 1), colour);
+    painter.fillRect(QRect(outer.left(), outer.bottom(), outer.width(), 1), colour);
+    painter.fillRect(QRect(outer.left(), outer.top(), 1, outer.height()), colour);
+    painter.fillRect(QRect(outer.right(), outer.top(), 1, outer.height()), colour);
 }
 
 // Writes "p%" into the kept string, whose buffer is reused from call to call.
@@ -63,6 +75,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     createPanels();
     createBottomRow();
     setTabOrders();
+    describeControls();
     connectControls();
     m_progressText.reserve(8);
     m_startAction =
@@ -100,6 +113,7 @@ void frmMain::spProg(std::int16_t percent) {
     m_drawnPercent = percent;
     m_drawnCanvasKey = picProgress->canvasImage().cacheKey();
     m_progressDrawn = true;
+    Accessible::setValue(picProgress, percent);
     // Only marks the box dirty: Qt folds every change until the next turn of the event loop into one paint.
     picProgress->update();
 }
@@ -110,13 +124,15 @@ void frmMain::drawProgress(std::int16_t percent) {
     QPainter painter(&canvas);
 
     // The bar's end is kept in single precision like the design's coordinates, and falls on the pixel
-    // that contains it, so 50 % ends on column 107.
+    // that contains it, so 50 % ends on column 107 (on a 2x canvas, on device column 215).
+    const qreal ratio = canvas.devicePixelRatio();
     const float right = static_cast<float>(BarLeft + PixelsPerPercent * percent);
-    const int rightPixel = static_cast<int>(std::floor(right));
-    painter.fillRect(inclusiveRect(BarLeft, BarTop, rightPixel, BarBottom), Skin::MidGrey);
+    const int rightPixel = static_cast<int>(std::floor(right * ratio));
+    const auto device = [ratio](int logical) { return static_cast<int>(std::lround(logical * ratio)); };
+    painter.fillRect(devicePixels(device(BarLeft), device(BarTop), rightPixel, device(BarBottom + 1) - 1, ratio),
+                     Skin::MidGrey);
 
-    painter.setPen(Qt::black);
-    painter.drawRect(BarLeft, BarTop, FrameRight - BarLeft, BarBottom - BarTop);
+    drawFrame(painter, QRect(QPoint(BarLeft, BarTop), QPoint(FrameRight, BarBottom)), Qt::black);
 
     setPercentText(m_progressText, percent);
     painter.setFont(picProgress->font());

@@ -55,6 +55,7 @@ private:
     void createJoinPanel();
     void createBottomRow();
     void setTabOrders();
+    void describeControls();
     void connectControls();
     void bringToFront(QWidget* control);
     void drawProgress(std::int16_t percent);

@@ -1,11 +1,12 @@
 // Building the main window's controls. Creation order is stacking order: in each container the light
 // controls (labels, images) come first so that the boxes created after them lie in front.
+#include "ui/main/frmMain.h"
+#include "ui/widgets/Accessible.h"
 #include "ui/widgets/CImageBox.h"
 #include "ui/widgets/CLabel.h"
 #include "ui/widgets/CPictureBox.h"
 #include "ui/widgets/CTextBox.h"
 #include "ui/widgets/Skin.h"
-#include "ui/main/frmMain.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -73,6 +74,7 @@ CLabel* frmMain::makeBrowseLabel(QWidget* parent, const char* name, const QRect&
     label->setBorder(CLabel::Border::FlatSingle);
     label->setCursor(Skin::handCursor());
     label->setToolTip(QStringLiteral("Browse"));
+    label->setFocusPolicy(Qt::TabFocus);
     return label;
 }
 
@@ -86,9 +88,12 @@ void frmMain::createTopStrip() {
     imgInfo->setToolTip(QStringLiteral("Zarvel Ke Baare Main"));
     imgTab[1] = makeImage(this, "imgTab_1", Skin::twips(2280, 0, 1095, 480), QStringLiteral("tabjoin.gif"));
     imgTab[0] = makeImage(this, "imgTab_0", Skin::twips(3240, 0, 1095, 480), QStringLiteral("tabsplit.gif"));
+    // Reached with Tab only, so a click on them leaves the focus where it was.
     for (QWidget* clickable : {static_cast<QWidget*>(imgExit), static_cast<QWidget*>(imgInfo),
-                               static_cast<QWidget*>(imgTab[0]), static_cast<QWidget*>(imgTab[1])})
+                               static_cast<QWidget*>(imgTab[0]), static_cast<QWidget*>(imgTab[1])}) {
         clickable->setCursor(Skin::handCursor());
+        clickable->setFocusPolicy(Qt::TabFocus);
+    }
 }
 
 void frmMain::createPanels() {
@@ -118,7 +123,7 @@ void frmMain::createSplitPanel() {
     Picture1 = makePictureBox(panel, "Picture1", Skin::twips(3120, 0, 915, 435));
     Picture1->setBackColor(palette().color(QPalette::Base));
     Picture1->setPicture(Skin::picture(QStringLiteral("path.gif")));
-    Picture1->resize(Picture1->picture().size());
+    Picture1->resize(Picture1->picture().deviceIndependentSize().toSize());
     txtSegSize =
         makeTextBox(panel, "txtSegSize", Skin::twips(600, 780, 2415, 285), QStringLiteral("Har Hisse Ka Hujam..."));
     txtSegSize->setText(QStringLiteral("1.38"));
@@ -153,9 +158,44 @@ void frmMain::createBottomRow() {
 }
 
 void frmMain::setTabOrders() {
-    // The order holds whichever panel is in front, so Tab also reaches the box of the hidden panel.
-    QWidget* const order[] = {picCHolder[0], txtSFName, txtSegSize, picProgress, picCHolder[1],
-                              txtSegfname,   Picture1,  Picture2,   Picture3,    Picture4};
+    // The order holds whichever panel is in front, so Tab also reaches the box of the hidden panel. The
+    // browse labels take their places in the design's order; the pictures of the top strip, which have none,
+    // follow the start button, in the order the strip reads from right to left.
+    QWidget* const order[] = {picCHolder[0], txtSFName,  txtSegSize, lblBrowse, picProgress, picCHolder[1],
+                              txtSegfname,   lblSBrowse, Picture1,   Picture2,  Picture3,    Picture4,
+                              imgTab[0],     imgTab[1],  imgInfo,    imgExit};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
+
+void frmMain::describeControls() {
+    using A = QAccessible;
+    Accessible::describe(imgTab[0], QStringLiteral("Toren"), QStringLiteral("File Ko Hisso Main Torne Ka Safha"),
+                         A::PageTab);
+    Accessible::describe(imgTab[1], QStringLiteral("Joren"), QStringLiteral("Hisso Ko Jor Ker File Banane Ka Safha"),
+                         A::PageTab);
+    Accessible::describe(imgExit, imgExit->toolTip(), QStringLiteral("Zarvel Foran Band Ho Jaye Ga"), A::Button);
+    Accessible::describe(imgInfo, imgInfo->toolTip(), QStringLiteral("Zarvel Ke Baare Main Maloomat Ka Window Kholen"),
+                         A::Button);
+    Accessible::describe(picCHolder[0], QStringLiteral("Torne Ka Safha"),
+                         QStringLiteral("Yaha File Aur Har Hisse Ka Hujam Likhen"), A::Grouping);
+    Accessible::describe(picCHolder[1], QStringLiteral("Jorne Ka Safha"),
+                         QStringLiteral("Yaha Taqseem Shuda Hisse Ka Rasta Likhen"), A::Grouping);
+    Accessible::describe(txtSFName, QStringLiteral("File Ka Rasta"), txtSFName->toolTip());
+    Accessible::describe(txtSegSize, QStringLiteral("Har Hisse Ka Hujam"),
+                         QStringLiteral("Har Hisse Ka Hujam MB Main Likhen"));
+    Accessible::describe(txtSegfname, QStringLiteral("Taqseem Shuda Hisse Ka Rasta"), txtSegfname->toolTip());
+    Accessible::describe(lblBrowse, QStringLiteral("File Ka Rasta Browse Keren"),
+                         QStringLiteral("File Chun Ker Uss Ka Rasta File Ke Khane Main Likhen"), A::Button);
+    Accessible::describe(lblSBrowse, QStringLiteral("Hisse Ka Rasta Browse Keren"),
+                         QStringLiteral("Aik Hissa Chun Ker Uss Ka Rasta Hisse Ke Khane Main Likhen"), A::Button);
+    Accessible::describe(Picture1, QStringLiteral("Unwan: File Ka Rasta"), QStringLiteral("Neeche Wale Khane Ka Unwan"),
+                         A::StaticText);
+    Accessible::describe(Picture2, QStringLiteral("Unwan: Har Hisse Ka Hujam"),
+                         QStringLiteral("Hujam Wale Khane Ka Unwan"), A::StaticText);
+    Accessible::describe(Picture3, QStringLiteral("Unwan: Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta"),
+                         QStringLiteral("Hisse Wale Khane Ka Unwan"), A::StaticText);
+    Accessible::describe(Picture4, QStringLiteral("Aghaz"), Picture4->toolTip(), A::Button);
+    Accessible::describe(picProgress, QStringLiteral("Kaam Ki Raftar"),
+                         QStringLiteral("Kaam Kitne Fisad Mukammal Ho Chuka Hai"), A::ProgressBar);
 }

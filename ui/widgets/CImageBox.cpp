@@ -1,4 +1,5 @@
 #include "ui/widgets/CImageBox.h"
+#include "ui/widgets/Skin.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -12,18 +13,20 @@ void CImageBox::setPicture(const QPixmap& picture, Fit fit) {
     m_picture = picture;
     m_fit = fit;
     if (fit == Fit::Natural && !picture.isNull())
-        resize(picture.size());
+        resize(picture.deviceIndependentSize().toSize());
     update();
 }
 
 void CImageBox::paintEvent(QPaintEvent*) {
-    if (m_picture.isNull())
-        return;
     QPainter painter(this);
-    if (m_fit == Fit::Stretch)
-        painter.drawPixmap(rect(), m_picture);
-    else
-        painter.drawPixmap(0, 0, m_picture);
+    if (!m_picture.isNull()) {
+        Skin::smoothWhenRescaled(painter, m_picture);
+        if (m_fit == Fit::Stretch)
+            painter.drawPixmap(rect(), m_picture);
+        else
+            painter.drawPixmap(0, 0, m_picture);
+    }
+    m_keyboard.paint(painter, rect());
 }
 
 void CImageBox::mousePressEvent(QMouseEvent* event) {
@@ -42,4 +45,25 @@ void CImageBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange)
         setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
     QWidget::changeEvent(event);
+}
+
+void CImageBox::keyPressEvent(QKeyEvent* event) {
+    if (!KeyboardFocus::activates(event)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit clicked();
+}
+
+void CImageBox::focusInEvent(QFocusEvent* event) {
+    m_keyboard.focusIn(event);
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void CImageBox::focusOutEvent(QFocusEvent* event) {
+    m_keyboard.focusOut();
+    update();
+    QWidget::focusOutEvent(event);
 }

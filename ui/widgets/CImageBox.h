@@ -1,12 +1,14 @@
 #pragma once
 
 #include "ui/widgets/ClickTracker.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QPixmap>
 #include <QWidget>
 
 // A light control that shows a picture and reports clicks. Unless it stretches its picture, it has the
-// picture's size. When disabled it ignores the mouse, so presses reach the control behind it.
+// picture's size. When disabled it ignores the mouse, so presses reach the control behind it. Given a focus
+// policy, it also acts on Space and Enter.
 class CImageBox : public QWidget {
     Q_OBJECT
 public:
@@ -25,9 +27,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QPixmap m_picture;
     Fit m_fit = Fit::Natural;
     ClickTracker m_click;
+    KeyboardFocus m_keyboard;
 };

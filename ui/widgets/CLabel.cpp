@@ -1,6 +1,7 @@
 #include "ui/widgets/CLabel.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 CLabel::CLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setFocusPolicy(Qt::NoFocus);
@@ -33,6 +34,12 @@ void CLabel::setBorder(Border border) {
     }
 }
 
+void CLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    QPainter painter(this);
+    m_keyboard.paint(painter, rect().adjusted(1, 1, -1, -1));
+}
+
 void CLabel::mousePressEvent(QMouseEvent* event) {
     event->accept();
     m_click.press(event);
@@ -45,4 +52,25 @@ void CLabel::mouseReleaseEvent(QMouseEvent* event) {
     emit released(event->button());
     if (click)
         emit clicked();
+}
+
+void CLabel::keyPressEvent(QKeyEvent* event) {
+    if (!KeyboardFocus::activates(event)) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit clicked();
+}
+
+void CLabel::focusInEvent(QFocusEvent* event) {
+    m_keyboard.focusIn(event);
+    update();
+    QLabel::focusInEvent(event);
+}
+
+void CLabel::focusOutEvent(QFocusEvent* event) {
+    m_keyboard.focusOut();
+    update();
+    QLabel::focusOutEvent(event);
 }

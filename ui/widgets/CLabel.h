@@ -1,12 +1,13 @@
 #pragma once
 
 #include "ui/widgets/ClickTracker.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QColor>
 #include <QLabel>
 
 // A label that can act as a flat button: it reports press, release and click, and keeps the mouse from
-// press to release, so a release outside it still reaches it.
+// press to release, so a release outside it still reaches it. Given a focus policy, Space and Enter click it.
 class CLabel : public QLabel {
     Q_OBJECT
 public:
@@ -27,8 +28,13 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QColor m_backColor;
     ClickTracker m_click;
+    KeyboardFocus m_keyboard;
 };

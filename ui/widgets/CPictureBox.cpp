@@ -1,4 +1,5 @@
 #include "ui/widgets/CPictureBox.h"
+#include "ui/widgets/Skin.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,9 +43,13 @@ QRect CPictureBox::innerRect() const {
 }
 
 QImage& CPictureBox::canvas() {
-    const QSize size = innerRect().size().expandedTo(QSize(1, 1));
-    if (m_canvas.size() != size) {
+    // One canvas pixel per screen pixel, so what is drawn into it is as sharp as the screen allows; drawing
+    // goes in logical pixels all the same.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(innerRect().size()) * ratio).toSize().expandedTo(QSize(1, 1));
+    if (m_canvas.size() != size || m_canvas.devicePixelRatio() != ratio) {
         m_canvas = QImage(size, QImage::Format_RGB32);
+        m_canvas.setDevicePixelRatio(ratio);
         m_canvas.fill(m_backColor);
     }
     return m_canvas;
@@ -57,10 +62,13 @@ void CPictureBox::paintEvent(QPaintEvent*) {
     painter.setClipRect(inner);
     if (!m_canvas.isNull())
         painter.drawImage(inner.topLeft(), m_canvas);
-    if (!m_picture.isNull())
+    if (!m_picture.isNull()) {
+        Skin::smoothWhenRescaled(painter, m_picture);
         painter.drawPixmap(inner.topLeft(), m_picture);
+    }
     painter.setClipping(false);
     paintBorder(painter);
+    m_keyboard.paint(painter, inner);
 }
 
 void CPictureBox::paintBorder(QPainter& painter) const {
@@ -106,4 +114,25 @@ void CPictureBox::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (!m_canvas.isNull())
         canvas();
+}
+
+void CPictureBox::keyPressEvent(QKeyEvent* event) {
+    if (!KeyboardFocus::activates(event)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit clicked();
+}
+
+void CPictureBox::focusInEvent(QFocusEvent* event) {
+    m_keyboard.focusIn(event);
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void CPictureBox::focusOutEvent(QFocusEvent* event) {
+    m_keyboard.focusOut();
+    update();
+    QWidget::focusOutEvent(event);
 }

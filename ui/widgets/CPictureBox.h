@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/widgets/ClickTracker.h"
+#include "ui/widgets/KeyboardFocus.h"
 
 #include <QColor>
 #include <QImage>
@@ -9,7 +10,8 @@
 
 // A container that can also show a picture and be drawn into. The picture is shown unscaled from the
 // top-left corner of the inner area and cut off where it does not fit; the canvas, when there is one,
-// keeps what was drawn into it so that the box can repaint it after being covered.
+// keeps what was drawn into it so that the box can repaint it after being covered. Space and Enter click it
+// like the mouse.
 class CPictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +40,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void paintBorder(QPainter& painter) const;
@@ -47,4 +52,5 @@ private:
     QColor m_backColor;
     Border m_border = Border::None;
     ClickTracker m_click;
+    KeyboardFocus m_keyboard;
 };

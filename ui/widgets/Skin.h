@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QPainter>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -30,8 +31,14 @@ inline const QColor Silver = bgr(0xC0C0C0);
 inline const QColor LightGrey = bgr(0xE0E0E0);
 inline const QColor MidGrey = bgr(0x808080);
 
-QPixmap picture(const QString& name); // a picture from the compiled-in resources, e.g. "start.gif"
-const QCursor& handCursor();          // the pointing hand shared by every clickable picture and label
+// A picture from the compiled-in resources, e.g. "start.gif"; on a dense screen its "@2x" drawing, which
+// keeps the same logical size.
+QPixmap picture(const QString& name);
+const QCursor& handCursor(); // the pointing hand shared by every clickable picture and label
 QString iconPath();
+
+// A picture drawn for another ratio than the painter's (the 2x art on a 1.5x screen) is filtered when it is
+// rescaled; at its own ratio it is copied pixel for pixel.
+void smoothWhenRescaled(QPainter& painter, const QPixmap& picture);
 
 } // namespace Skin

@@ -1,0 +1,110 @@
+// The window on a screen with a device pixel ratio of 2: same logical places, sharper pictures.
+#include "ui/main/frmMain.h"
+#include "ui/widgets/CPictureBox.h"
+#include "ui/widgets/Skin.h"
+
+#include <QtTest>
+
+namespace {
+
+// Aligned 2 x 2 blocks of device pixels that are not one colour. A 1x picture doubled has none: every
+// one of them is detail that only a drawing made for the dense screen can carry.
+int finerThanOnePixel(const QImage& image) {
+    int blocks = 0;
+    for (int y = 0; y + 1 < image.height(); y += 2)
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb p = image.pixel(x, y);
+            blocks += (image.pixel(x + 1, y) != p || image.pixel(x, y + 1) != p || image.pixel(x + 1, y + 1) != p);
+        }
+    return blocks;
+}
+
+QImage grabAtRatio(QWidget& control) {
+    const QImage image = control.grab().toImage();
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class tst_HiDpi : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void logicalPlacesStay_data();
+    void logicalPlacesStay();
+    void picturesCarryFinerDetail_data();
+    void picturesCarryFinerDetail();
+    void progressBarEndsOnADevicePixel();
+    void handCursorHasAFinerImage();
+};
+
+void tst_HiDpi::initTestCase() {
+    QCOMPARE(qApp->devicePixelRatio(), 2.0);
+}
+
+void tst_HiDpi::logicalPlacesStay_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("frmMain") << "frmMain" << QRect(0, 0, 289, 148);
+    QTest::newRow("Image1, sized by its picture") << "Image1" << QRect(37, -2, 114, 22);
+    QTest::newRow("Picture1, sized by its picture") << "Picture1" << QRect(208, 0, 61, 29);
+    QTest::newRow("imgTab_0, sized by its picture") << "imgTab_0" << QRect(216, 0, 73, 32);
+}
+
+void tst_HiDpi::logicalPlacesStay() {
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    frmMain w;
+    QWidget* control = name == QLatin1String("frmMain") ? &w : w.findChild<QWidget*>(name);
+    QVERIFY(control);
+    QCOMPARE(QRect(control == &w ? QPoint() : control->pos(), control->size()), geometry);
+}
+
+void tst_HiDpi::picturesCarryFinerDetail_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name :
+         {"imgTab_0", "imgTab_1", "Image1", "imgExit", "imgInfo", "Picture1", "Picture2", "Picture3", "Picture4"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void tst_HiDpi::picturesCarryFinerDetail() {
+    QFETCH(QString, name);
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QWidget* control = w.findChild<QWidget*>(name);
+    const QImage shown = grabAtRatio(*control);
+    QCOMPARE(shown.size(), control->size() * 2);
+    QVERIFY2(finerThanOnePixel(shown) > 0, "the picture is its 1x art doubled");
+}
+
+void tst_HiDpi::progressBarEndsOnADevicePixel() {
+    // 33 % ends at 81.15: on column 81 of a 1x box, on device column 162 (not 163) of a 2x one.
+    frmMain w;
+    w.spProg(33);
+    auto* box = w.findChild<CPictureBox*>(QStringLiteral("picProgress"));
+    const QImage shown = grabAtRatio(*box);
+    const int row = 2 * (1 + 7);
+    QCOMPARE(shown.pixel(2 + 162, row), qRgb(128, 128, 128));
+    QCOMPARE(shown.pixel(2 + 163, row), qRgb(192, 192, 192));
+    QCOMPARE(shown.pixel(2 + 2 * 30, row), qRgb(0, 0, 0));
+    QCOMPARE(shown.pixel(2 + 2 * 30 + 1, row), qRgb(0, 0, 0));
+    QVERIFY2(finerThanOnePixel(shown.copy(2, 2, 2 * 29, 2 * 15)) > 0, "the figure is drawn at 1x and doubled");
+}
+
+void tst_HiDpi::handCursorHasAFinerImage() {
+    const QCursor& hand = Skin::handCursor();
+    QCOMPARE(hand.pixmap().devicePixelRatio(), 2.0);
+    QCOMPARE(hand.pixmap().size(), QSize(64, 64));
+    QCOMPARE(hand.hotSpot(), QPoint(12, 0)); // the finger tip, in the image's own pixels as X11 takes it
+}
+
+int main(int argc, char** argv) {
+    // The whole window as on a laptop or 4K screen set to a scale of 2.
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    tst_HiDpi test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hidpi.moc"
