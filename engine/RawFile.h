@@ -44,6 +44,9 @@ public:
     void ReadExactly(char* buffer, std::size_t count);
     void WriteAll(const char* buffer, std::size_t count);
     void Sync();
+    // Asks for the written bytes to start on their way to the disk without waiting for them, so that a later
+    // Sync finds most of the work done. Only a hint: nothing is promised and nothing fails.
+    void StartSync() noexcept;
     void Close();
 
 private:

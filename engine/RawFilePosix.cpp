@@ -111,6 +111,12 @@ void RawFile::Sync() {
         Fail("fsync");
 }
 
+void RawFile::StartSync() noexcept {
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(handle_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 void RawFile::Close() {
     const int fd = handle_;
     handle_ = Invalid();

@@ -112,6 +112,10 @@ void RawFile::Sync() {
         Fail("flush");
 }
 
+void RawFile::StartSync() noexcept {
+    // Windows writes back on its own; FlushFileBuffers does the rest.
+}
+
 void RawFile::Close() {
     const HANDLE handle = handle_;
     handle_ = Invalid();

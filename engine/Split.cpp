@@ -104,11 +104,15 @@ void SplitRun::WritePiece(std::int64_t quota) {
     piece.id = file.Id();
     CopyPart(input_, file, quota, buffer_, pacer_);
     // Only a piece that is on the disk may get its name: after a power cut it must not turn up empty or short.
-    file.Sync();
-    if (piece.temporary.empty())
+    // An unnamed piece is still open when the series is named, so its flush waits until then and the disk
+    // writes it meanwhile; a piece under a temporary name is flushed before it is closed.
+    if (piece.temporary.empty()) {
+        file.StartSync();
         piece.unnamed = std::move(file);
-    else
+    } else {
+        file.Sync();
         file.Close();
+    }
     pacer_.PartClosed();
 }
 
@@ -124,6 +128,10 @@ RawFile SplitRun::CreatePieceFile(Piece& piece) {
 
 // 001 goes first and comes back last, so at every instant in between a join finds no first member and refuses.
 void SplitRun::Publish() {
+    for (Piece& piece : pieces_) {
+        if (piece.unnamed.IsOpen())
+            piece.unnamed.Sync();
+    }
     const auto older = OlderPieces();
     const auto count = static_cast<std::int32_t>(pieces_.size());
     RemoveOlder(1, older[0]);

@@ -172,7 +172,7 @@ TEST(Crash, AKilledSplitOrJoinNeverLeavesAWrongFileOrAStrayEntry) {
     std::mt19937 random(20261208);
     int tried = 0;
     for (const Mode mode : {Mode::Unnamed, Mode::TemporaryNames}) {
-        // Split: 5 pieces of at most 11 blocks; 5 piece flushes, then 14 removals and names and the folder flush.
+        // Split: 5 pieces of at most 11 blocks; 5 piece flushes, 14 removals and names, and the folder flush.
         int outcomes[3] = {0, 0, 0};
         for (const KillPoint& point : KillPoints(Work::Split, mode, 52, 5, 21, 8, random)) {
             ++outcomes[CheckKilledSplit(mode, point)];
