@@ -129,7 +129,7 @@ std::int16_t JoinFile(const fs::path& path, std::int16_t& pieceCount, const Hook
     const auto names = SeriesOf(path);
     if (!names)
         return kFailure;
-    Series series{*names};
+    Series series{*names, 0, 0, {}};
     if (!MeasureSeries(series))
         return kFailure;
     if (series.count == 0)
