@@ -3,9 +3,8 @@
 #include "engine/modFHand.h"
 
 #include <limits>
-#include <random>
-#include <string>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -13,17 +12,11 @@ namespace modFHand {
 
 namespace {
 
-constexpr int kTemporaryNameTries = 16;
-
-// Ends in ".tmp", so no join can take it for a piece, and holds no stem, so it is never anyone's output.
-fs::path TemporaryName(std::mt19937_64& random) {
-    return fs::path(".zarvel-" + std::to_string(random() % 100000000000ULL) + ".tmp");
-}
-
 struct Series {
     SeriesNames names;
     std::int16_t count = 0;
     std::int64_t total = 0;
+    std::vector<std::int64_t> lengths; // as measured, member 001 first
 };
 
 // Counts the members that follow each other from 001 and adds up their lengths. Returns false on a failure
@@ -40,13 +33,15 @@ bool MeasureSeries(Series& series) {
         if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max() - series.total))
             return false;
         series.total += static_cast<std::int64_t>(size);
+        series.lengths.push_back(static_cast<std::int64_t>(size));
         series.count = static_cast<std::int16_t>(number);
     }
 }
 
-// One join from the moment the checks have passed. The output appears whole under its name or not at all.
-// Every name of the output is made and removed through the folder held open for the run, so a folder moved
-// mid-run keeps nothing of ours behind.
+// One join from the moment the checks have passed. The output appears whole under its name or not at all: it is
+// written unnamed where the file system allows it (a killed run then leaves nothing), under a temporary name
+// elsewhere, and named only once it is on the disk. Every name of the output is made and removed through the
+// folder held open for the run, so a folder moved mid-run keeps nothing of ours behind.
 class JoinRun {
 public:
     JoinRun(const Series& series, const Hooks& hooks)
@@ -56,7 +51,7 @@ public:
     void RemoveOutput() noexcept;
 
 private:
-    void CreateTemporary();
+    void CreateOutput();
     void AppendMember(std::int16_t number);
     void Publish();
 
@@ -73,36 +68,31 @@ private:
 
 void JoinRun::Execute() {
     folder_ = Folder::Open(fs::path(series_.names.folder));
-    CreateTemporary();
+    CreateOutput();
     for (std::int16_t number = 1; number <= series_.count; ++number)
         AppendMember(number);
     output_.Sync();
-    output_.Close();
+    if (!temporary_.empty())
+        output_.Close();
     // The flush can take minutes on slow media; a stop asked for meanwhile still leaves nothing behind.
     pacer_.StopIfAsked();
     Publish();
     pacer_.Finished();
 }
 
-void JoinRun::CreateTemporary() {
-    std::mt19937_64 random(std::random_device{}());
-    for (int attempt = 1;; ++attempt) {
-        temporary_ = TemporaryName(random);
-        try {
-            output_ = folder_.CreateNew(temporary_);
-            break;
-        } catch (const IoFailure&) {
-            temporary_.clear();
-            if (attempt == kTemporaryNameTries)
-                throw;
-        }
-    }
+void JoinRun::CreateOutput() {
+    output_ = folder_.CreateUnnamed();
+    if (!output_.IsOpen())
+        output_ = folder_.CreateTemporary(temporary_);
     outputId_ = output_.Id();
 }
 
 void JoinRun::AppendMember(std::int16_t number) {
     RawFile member = RawFile::OpenForReading(series_.names.Member(number));
     const std::int64_t length = member.Size();
+    // Another file swapped in since the series was measured must not end in a success made of its bytes.
+    if (length != series_.lengths[static_cast<std::size_t>(number - 1)])
+        throw IoFailure("member changed since it was measured");
     CopyPart(member, output_, length, buffer_, pacer_);
     // The bytes copied may already be stale if the member was cut short after they were read.
     if (member.Size() < length)
@@ -112,9 +102,15 @@ void JoinRun::AppendMember(std::int16_t number) {
 }
 
 void JoinRun::Publish() {
-    folder_.RenameNoReplace(temporary_, outputName_);
-    published_ = true;
-    folder_.Sync();
+    if (temporary_.empty()) {
+        folder_.LinkNoReplace(output_, outputName_);
+        published_ = true;
+        output_.Close();
+    } else {
+        folder_.RenameNoReplace(temporary_, outputName_);
+        published_ = true;
+    }
+    folder_.Flush();
 }
 
 void JoinRun::RemoveOutput() noexcept {
@@ -133,7 +129,7 @@ std::int16_t JoinFile(const fs::path& path, std::int16_t& pieceCount, const Hook
     const auto names = SeriesOf(path);
     if (!names)
         return kFailure;
-    Series series{*names};
+    Series series{*names, 0, 0, {}};
     if (!MeasureSeries(series))
         return kFailure;
     if (series.count == 0)

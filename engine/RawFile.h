@@ -51,6 +51,9 @@ public:
     std::int64_t CopyRangeFrom(RawFile& from, std::int64_t count);
     static constexpr std::int64_t kCopyRefused = 0;
     void Sync();
+    // Asks for the written bytes to start on their way to the disk without waiting for them, so that a later
+    // Sync finds most of the work done. Only a hint: nothing is promised and nothing fails.
+    void StartSync() noexcept;
     void Close();
 
 private:
@@ -71,6 +74,12 @@ private:
 std::optional<FileId> RegularFileId(const std::filesystem::path& path);
 // Removes the name only while it still names the file `id`, so nothing put there meanwhile is lost.
 bool RemoveIfSame(const std::filesystem::path& path, const FileId& id) noexcept;
+
+// What a folder entry is, links not followed.
+struct Entry {
+    FileId id;
+    bool regular = false; // a plain file, not a link, folder or device
+};
 
 // A folder held open for a whole run, so that every name the run makes in it is still found after the folder
 // has been moved or renamed under us; a clean-up by path would then miss them. Names given to it are plain
@@ -96,6 +105,23 @@ public:
     // Makes a finished rename last through a power cut where the platform allows it.
     void Sync() const noexcept;
 
+    // A new file in this folder that has no name at all, so that no one can take it for anything until
+    // LinkNoReplace names it; closed unnamed, it vanishes, even when the program is killed. Not open where the
+    // platform or the file system has no such files or no descriptor is left for one; other failures throw.
+    RawFile CreateUnnamed() const;
+    // Gives the unnamed `file` the name `to` only when `to` is still free; fails otherwise.
+    void LinkNoReplace(const RawFile& file, const std::filesystem::path& to) const;
+    // A new file under a fresh name that no join reads as a piece or takes as an output (".zarvel-*.tmp");
+    // `name` receives that name as soon as the file exists.
+    RawFile CreateTemporary(std::filesystem::path& name) const;
+    // The entry under `name` itself, links not followed; nothing when there is none.
+    std::optional<Entry> EntryOf(const std::filesystem::path& name) const;
+    // Removes the entry `name` itself (a link, never what it points to) while it is still the entry `id`.
+    bool RemoveEntryIfSame(const std::filesystem::path& name, const FileId& id) const noexcept;
+    // Like Sync, but a disk that reports a failure is a failure. A folder that is open only to take names
+    // (writable, not readable) can't be flushed and is left as it is.
+    void Flush() const;
+
 private:
     void Release() noexcept;
 
@@ -104,6 +130,23 @@ private:
 #else
     int handle_ = -1;
 #endif
+};
+
+// Raises the soft limit on open files, within the hard limit, so that `count` more files fit beside the ones
+// open now; the old limit comes back when it ends. Not granted when the hard limit is too low.
+class OpenFileAllowance {
+public:
+    explicit OpenFileAllowance(std::size_t count);
+    ~OpenFileAllowance();
+    OpenFileAllowance(const OpenFileAllowance&) = delete;
+    OpenFileAllowance& operator=(const OpenFileAllowance&) = delete;
+
+    bool Granted() const { return granted_; }
+
+private:
+    bool granted_ = false;
+    bool raised_ = false;
+    std::uint64_t previous_ = 0;
 };
 
 } // namespace modFHand

@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,6 +128,12 @@ void RawFile::Sync() {
         Fail("fsync");
 }
 
+void RawFile::StartSync() noexcept {
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(handle_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 void RawFile::Close() {
     const int fd = handle_;
     handle_ = Invalid();
@@ -218,6 +227,98 @@ bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept
 void Folder::Sync() const noexcept {
     if (handle_ >= 0)
         ::fsync(handle_);
+}
+
+RawFile Folder::CreateUnnamed() const {
+#ifdef O_TMPFILE
+    RawFile file(::openat(handle_, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC | O_NOCTTY, 0666));
+    if (file.IsOpen())
+        return file;
+    // EISDIR and EINVAL: a kernel or file system without unnamed files; the others: none left to hold open.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != EMFILE && errno != ENFILE)
+        Fail("create unnamed");
+#endif
+    return RawFile();
+}
+
+void Folder::LinkNoReplace(const RawFile& file, const fs::path& to) const {
+    // The /proc path needs no privilege, unlike AT_EMPTY_PATH, which serves where /proc is not mounted.
+    const std::string self = "/proc/self/fd/" + std::to_string(file.handle_);
+    if (::linkat(AT_FDCWD, self.c_str(), handle_, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return;
+#ifdef AT_EMPTY_PATH
+    if (errno == ENOENT && ::linkat(file.handle_, "", handle_, to.c_str(), AT_EMPTY_PATH) == 0)
+        return;
+#endif
+    Fail("link");
+}
+
+std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
+    struct stat st {};
+    if (::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        Fail("look up entry");
+    }
+    return Entry{IdOf(st), S_ISREG(st.st_mode)};
+}
+
+bool Folder::RemoveEntryIfSame(const fs::path& name, const FileId& id) const noexcept {
+    struct stat st {};
+    return ::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode) && IdOf(st) == id &&
+           ::unlinkat(handle_, name.c_str(), 0) == 0;
+}
+
+void Folder::Flush() const {
+    // EBADF: held only for its names (O_PATH); EINVAL: a file system that has nothing to flush.
+    if (handle_ >= 0 && ::fsync(handle_) != 0 && errno != EBADF && errno != EINVAL)
+        Fail("flush folder");
+}
+
+namespace {
+
+constexpr rlim_t kSpareDescriptors = 32;
+
+// The descriptors open now; without /proc, a guess that leaves room for a window's usual share.
+rlim_t OpenDescriptors() {
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (!folder)
+        return 256;
+    rlim_t count = 0;
+    while (::readdir(folder))
+        ++count;
+    ::closedir(folder);
+    return count;
+}
+
+} // namespace
+
+OpenFileAllowance::OpenFileAllowance(std::size_t count) {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return;
+    const rlim_t wanted = OpenDescriptors() + static_cast<rlim_t>(count) + kSpareDescriptors;
+    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= wanted) {
+        granted_ = true;
+        return;
+    }
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < wanted)
+        return;
+    const rlim_t previous = limit.rlim_cur;
+    limit.rlim_cur = wanted;
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return;
+    previous_ = static_cast<std::uint64_t>(previous);
+    raised_ = true;
+    granted_ = true;
+}
+
+OpenFileAllowance::~OpenFileAllowance() {
+    struct rlimit limit {};
+    if (!raised_ || ::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return;
+    limit.rlim_cur = static_cast<rlim_t>(previous_);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 } // namespace modFHand

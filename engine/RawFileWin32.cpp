@@ -117,6 +117,10 @@ void RawFile::Sync() {
         Fail("flush");
 }
 
+void RawFile::StartSync() noexcept {
+    // Windows writes back on its own; FlushFileBuffers does the rest.
+}
+
 void RawFile::Close() {
     const HANDLE handle = handle_;
     handle_ = Invalid();
@@ -193,6 +197,51 @@ bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept
 void Folder::Sync() const noexcept {
     // MOVEFILE_WRITE_THROUGH already waited for the rename to reach the disk.
 }
+
+// Windows has no file without a name: a split's pieces and a join's output are written under temporary names,
+// flushed, and renamed at the end without replacing anything.
+RawFile Folder::CreateUnnamed() const {
+    return RawFile();
+}
+
+void Folder::LinkNoReplace(const RawFile&, const fs::path&) const {
+    Fail("no unnamed files here");
+}
+
+std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
+    HANDLE handle = CreateFileW((path_ / name).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return std::nullopt;
+        Fail("look up entry");
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL known = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (!known)
+        Fail("look up entry");
+    return Entry{IdOf(info), !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))};
+}
+
+bool Folder::RemoveEntryIfSame(const fs::path& name, const FileId& id) const noexcept {
+    try {
+        const auto entry = EntryOf(name);
+        // DeleteFileW removes a link itself, never what it points to.
+        return entry && entry->id == id && DeleteFileW((path_ / name).c_str());
+    } catch (...) {
+        return false;
+    }
+}
+
+void Folder::Flush() const {
+    // MOVEFILE_WRITE_THROUGH already waited for every rename to reach the disk.
+}
+
+OpenFileAllowance::OpenFileAllowance(std::size_t) : granted_(true) {}
+
+OpenFileAllowance::~OpenFileAllowance() = default;
 
 } // namespace modFHand
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -15,45 +16,76 @@ namespace {
 
 constexpr double kPieceLimit = 1000.0;
 
-struct WrittenPiece {
-    fs::path name;
+// A piece on its way to its name: unnamed and held open where the file system allows it, otherwise closed under
+// a temporary name that no join takes in. Either way no join can see it before the whole series is named.
+struct Piece {
+    RawFile unnamed;
+    fs::path temporary;
     FileId id;
+    bool named = false;
 };
 
-// One split from the moment the checks have passed. Remembers what it wrote so that a failure leaves no
-// cut-short series behind for a later join to rebuild.
+std::int64_t PieceCount(std::int64_t length, std::int32_t pieceSize) {
+    return length == 0 ? 1 : (length - 1) / pieceSize + 1;
+}
+
+// One split from the moment the source is open. The series appears whole or not at all: the pieces are written
+// where no join can take them, flushed, and named in an order that never leaves a joinable mixture of an
+// older series and this one, even when the program is killed in between. A failure removes what it wrote.
 class SplitRun {
 public:
-    SplitRun(const fs::path& source, std::int64_t length, std::int32_t pieceSize, const Hooks& hooks)
-        : source_(source), length_(length), pieceSize_(pieceSize), pacer_(hooks, length) {}
+    SplitRun(const fs::path& source, RawFile input, std::int64_t length, std::int32_t pieceSize, const Hooks& hooks);
 
     std::int16_t Execute();
     void RemoveWrittenPieces() noexcept;
 
 private:
-    void WritePiece(std::int16_t number, std::int64_t quota);
-    void RemoveStalePieces(std::int16_t count) const;
+    void WritePiece(std::int64_t quota);
+    RawFile CreatePieceFile(Piece& piece);
+    void Publish();
+    std::vector<std::optional<FileId>> OlderPieces() const;
+    void RemoveOlder(std::int32_t number, const std::optional<FileId>& older) const;
+    void Name(std::int32_t number);
+    void RemoveStalePieces() const;
+    fs::path EntryName(std::int32_t number) const;
 
     fs::path source_;
+    fs::path entry_; // the source's own name inside its folder
     std::int64_t length_;
     std::int32_t pieceSize_;
     BlockPacer pacer_;
     CopyBuffer buffer_;
     RawFile input_;
-    std::vector<WrittenPiece> written_;
+    FileId sourceId_;
+    Folder folder_;
+    OpenFileAllowance allowance_;
+    bool unnamed_;
+    std::vector<Piece> pieces_;
 };
 
+SplitRun::SplitRun(const fs::path& source, RawFile input, std::int64_t length, std::int32_t pieceSize,
+                   const Hooks& hooks)
+    : source_(source), length_(length), pieceSize_(pieceSize), pacer_(hooks, length), input_(std::move(input)),
+      sourceId_(input_.Id()), allowance_(static_cast<std::size_t>(PieceCount(length, pieceSize))),
+      unnamed_(allowance_.Granted()) {
+    const std::size_t separator = *LastSeparator(source.native());
+    folder_ = Folder::Open(fs::path(source.native().substr(0, separator + 1)));
+    entry_ = fs::path(source.native().substr(separator + 1));
+    pieces_.reserve(static_cast<std::size_t>(PieceCount(length, pieceSize)));
+    // Names are made through the open folder, so a piece whose whole path is too long for the system would still
+    // be written; no join could then reach it by that path.
+    std::error_code ec;
+    static_cast<void>(
+        fs::symlink_status(PieceName(source, static_cast<std::int32_t>(PieceCount(length, pieceSize))), ec));
+    if (ec == std::errc::filename_too_long)
+        throw IoFailure("piece path too long");
+}
+
 std::int16_t SplitRun::Execute() {
-    written_.reserve(static_cast<std::size_t>(std::max<std::int64_t>(1, (length_ + pieceSize_ - 1) / pieceSize_)));
-    input_ = RawFile::OpenForReading(source_);
     std::int64_t offset = 0;
-    std::int16_t number = 0;
     do {
-        if (number == std::numeric_limits<std::int16_t>::max())
-            throw IoFailure("piece counter overflow");
-        ++number;
         const std::int64_t quota = std::min<std::int64_t>(length_ - offset, pieceSize_);
-        WritePiece(number, quota);
+        WritePiece(quota);
         offset += quota;
     } while (offset < length_);
     // The bytes copied may already be stale if the source was cut short after they were read.
@@ -61,37 +93,115 @@ std::int16_t SplitRun::Execute() {
         throw IoFailure("source cut short");
     input_.Close();
     pacer_.StopIfAsked();
-    RemoveStalePieces(number);
+    Publish();
     pacer_.Finished();
-    return number;
+    return static_cast<std::int16_t>(pieces_.size());
 }
 
-void SplitRun::WritePiece(std::int16_t number, std::int64_t quota) {
-    const fs::path name = PieceName(source_, number);
-    RawFile piece = RawFile::CreatePiece(name, input_);
-    written_.push_back({name, piece.Id()});
-    CopyPart(input_, piece, quota, buffer_, pacer_);
-    piece.Close();
+void SplitRun::WritePiece(std::int64_t quota) {
+    Piece& piece = pieces_.emplace_back();
+    RawFile file = CreatePieceFile(piece);
+    piece.id = file.Id();
+    CopyPart(input_, file, quota, buffer_, pacer_);
+    // Only a piece that is on the disk may get its name: after a power cut it must not turn up empty or short.
+    // An unnamed piece is still open when the series is named, so its flush waits until then and the disk
+    // writes it meanwhile; a piece under a temporary name is flushed before it is closed.
+    if (piece.temporary.empty()) {
+        file.StartSync();
+        piece.unnamed = std::move(file);
+    } else {
+        file.Sync();
+        file.Close();
+    }
     pacer_.PartClosed();
 }
 
+RawFile SplitRun::CreatePieceFile(Piece& piece) {
+    if (unnamed_) {
+        RawFile file = folder_.CreateUnnamed();
+        if (file.IsOpen())
+            return file;
+        unnamed_ = false; // this file system, or the descriptors left, say no: temporary names from here on
+    }
+    return folder_.CreateTemporary(piece.temporary);
+}
+
+// 001 goes first and comes back last, so at every instant in between a join finds no first member and refuses.
+void SplitRun::Publish() {
+    for (Piece& piece : pieces_) {
+        if (piece.unnamed.IsOpen())
+            piece.unnamed.Sync();
+    }
+    const auto older = OlderPieces();
+    const auto count = static_cast<std::int32_t>(pieces_.size());
+    RemoveOlder(1, older[0]);
+    for (std::int32_t number = count; number >= 2; --number) {
+        RemoveOlder(number, older[number - 1]);
+        Name(number);
+    }
+    RemoveStalePieces();
+    Name(1);
+    folder_.Flush();
+}
+
+// The regular files this series replaces. Anything else under a piece's name (a link, a folder, a device, the
+// source under another name) is never replaced: the run fails before anything is touched.
+std::vector<std::optional<FileId>> SplitRun::OlderPieces() const {
+    std::vector<std::optional<FileId>> older;
+    for (std::size_t number = 1; number <= pieces_.size(); ++number) {
+        const auto entry = folder_.EntryOf(EntryName(static_cast<std::int32_t>(number)));
+        if (entry && (!entry->regular || entry->id == sourceId_))
+            throw IoFailure("a piece's name is taken by something that is no older piece");
+        older.push_back(entry ? std::optional<FileId>(entry->id) : std::nullopt);
+    }
+    return older;
+}
+
+void SplitRun::RemoveOlder(std::int32_t number, const std::optional<FileId>& older) const {
+    if (older && !folder_.RemoveIfSame(EntryName(number), *older))
+        throw IoFailure("an older piece changed under us");
+}
+
+void SplitRun::Name(std::int32_t number) {
+    Piece& piece = pieces_[static_cast<std::size_t>(number - 1)];
+    if (piece.temporary.empty()) {
+        folder_.LinkNoReplace(piece.unnamed, EntryName(number));
+        piece.named = true;
+        piece.unnamed.Close();
+    } else {
+        folder_.RenameNoReplace(piece.temporary, EntryName(number));
+        piece.named = true;
+    }
+}
+
 // Pieces of an older, longer series under the same name would otherwise be taken in by a later join, which
-// would then rebuild a cut-and-pasted file and call it a success.
-void SplitRun::RemoveStalePieces(std::int16_t count) const {
-    for (std::int32_t number = count + 1; number <= std::numeric_limits<std::int16_t>::max(); ++number) {
-        const fs::path name = PieceName(source_, number);
-        const auto id = RegularFileId(name);
-        if (!id)
+// would then rebuild a cut-and-pasted file and call it a success. The test is join's own, links followed, so
+// a link counts as a piece; the link itself is removed, never what it points to.
+void SplitRun::RemoveStalePieces() const {
+    for (std::int32_t number = static_cast<std::int32_t>(pieces_.size()) + 1;
+         number <= std::numeric_limits<std::int16_t>::max(); ++number) {
+        if (!IsPresent(PieceName(source_, number)))
             return;
-        if (!RemoveIfSame(name, *id))
+        const auto entry = folder_.EntryOf(EntryName(number));
+        if (!entry || !folder_.RemoveEntryIfSame(EntryName(number), entry->id))
             throw IoFailure("stale piece can't be removed");
     }
 }
 
+fs::path SplitRun::EntryName(std::int32_t number) const {
+    return PieceName(entry_, number);
+}
+
 void SplitRun::RemoveWrittenPieces() noexcept {
     input_ = RawFile();
-    for (const WrittenPiece& piece : written_)
-        RemoveIfSame(piece.name, piece.id);
+    for (std::size_t index = 0; index < pieces_.size(); ++index) {
+        Piece& piece = pieces_[index];
+        piece.unnamed = RawFile(); // an unnamed piece vanishes as it closes
+        if (piece.named)
+            folder_.RemoveIfSame(EntryName(static_cast<std::int32_t>(index + 1)), piece.id);
+        else if (!piece.temporary.empty())
+            folder_.RemoveIfSame(piece.temporary, piece.id);
+    }
 }
 
 } // namespace
@@ -107,12 +217,17 @@ std::int16_t SplitFile(const fs::path& path, std::int32_t pieceSize, std::int16_
     const std::uintmax_t size = fs::file_size(path, ec);
     if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max()))
         return kFailure;
-    const auto length = static_cast<std::int64_t>(size);
-    if (static_cast<double>(length) / static_cast<double>(pieceSize) >= kPieceLimit)
+    if (static_cast<double>(size) / static_cast<double>(pieceSize) >= kPieceLimit)
         return kSplitTooManyPieces;
 
     try {
-        SplitRun run(path, length, pieceSize, hooks);
+        // The length copied is that of the file opened, not of the name measured above: a file swapped in
+        // between must not give pieces cut from another file's bytes.
+        RawFile input = RawFile::OpenForReading(path);
+        const std::int64_t length = input.Size();
+        if (static_cast<double>(length) / static_cast<double>(pieceSize) >= kPieceLimit)
+            return kFailure;
+        SplitRun run(path, std::move(input), length, pieceSize, hooks);
         try {
             pieceCount = run.Execute();
             return kSuccess;
@@ -121,7 +236,7 @@ std::int16_t SplitFile(const fs::path& path, std::int32_t pieceSize, std::int16_
             return kFailure;
         }
     } catch (...) {
-        return kFailure; // the run's buffer could not be made; nothing was opened
+        return kFailure; // nothing was written yet
     }
 }
 

@@ -6,6 +6,7 @@
 #include "engine/PieceNames.h"
 #include "engine/modFHand.h"
 #include "engine/support/EngineTestSupport.h"
+#include "engine/support/SyscallSeam.h"
 
 #include <gtest/gtest.h>
 
@@ -226,6 +227,45 @@ TEST(Faults, SourceRemovedOrReplacedDuringSplitStillGivesTheWholeFile) {
         EXPECT_EQ(joined, bytes);
         if (change == Change::ReplacedByAnotherFile)
             EXPECT_EQ(ReadFile(source), "someone else's file");
+    }
+}
+
+// Another file put under the name between the check and the open: a split copies the whole file it opened, never
+// a length measured on another; a join refuses a member that is not as long as it measured.
+TEST(Faults, FileSwappedBetweenTheCheckAndTheOpen) {
+    const struct {
+        Work work;
+        std::size_t swappedLength;
+        int result;
+    } cases[] = {{Work::Split, 450000, 0}, {Work::Split, 150000, 0}, {Work::Join, 150000, 4}, {Work::Join, 50000, 4}};
+    for (const auto& c : cases) {
+        TempFolder dir;
+        TempFolder elsewhere;
+        const std::string swapped = Pattern(c.swappedLength, 7);
+        WriteFile(elsewhere / "swap", swapped);
+        const fs::path target = c.work == Work::Split ? dir / "f" : dir / "j.002";
+        if (c.work == Work::Split)
+            WriteFile(target, Pattern(300000));
+        else
+            MakeSeries(dir / "j", {100000, 100000, 100000});
+        const auto before = dir.Names();
+        seam::BeforeOpen([&](const std::string& path) {
+            if (path == target.string() && fs::exists(elsewhere / "swap"))
+                fs::rename(elsewhere / "swap", target);
+        });
+        std::int16_t count = kUntouched;
+        const int result = c.work == Work::Split ? SplitFile(target, 100000, count, {}) : JoinFile(target, count, {});
+        seam::BeforeOpen({});
+        EXPECT_EQ(result, c.result) << c.swappedLength;
+        if (c.work == Work::Join) {
+            EXPECT_EQ(dir.Names(), before);
+            continue;
+        }
+        std::string joined;
+        for (int k = 1; k <= count; ++k)
+            joined += ReadFile(modFHand::PieceName(target, k));
+        EXPECT_EQ(joined, swapped);
+        EXPECT_EQ(dir.Names().size(), 1 + (c.swappedLength + 99999) / 100000);
     }
 }
 

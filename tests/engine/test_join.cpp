@@ -1,6 +1,7 @@
 #include "engine/PieceNames.h"
 #include "engine/modFHand.h"
 #include "engine/support/EngineTestSupport.h"
+#include "engine/support/SyscallSeam.h"
 
 #include <gtest/gtest.h>
 
@@ -209,23 +210,29 @@ TEST(Join, ReportsProgressAndYieldsAtTheRightMoments) {
     }
 }
 
-// While the work runs, the output exists only under a temporary name that no join takes for a piece.
+// While the work runs, the output has no name at all where the file system allows it, and elsewhere only a
+// temporary name that no join takes for a piece.
 TEST(Join, WritesIntoATemporaryFileBesideTheOutput) {
-    TempFolder dir;
-    MakeSeries(dir / "t.dat", {20000, 20000});
-    std::vector<std::string> seenDuringWork;
-    modFHand::Hooks hooks;
-    hooks.yield = [&] {
-        if (seenDuringWork.empty())
-            seenDuringWork = dir.Names();
-    };
-    std::int16_t count = 0;
-    ASSERT_EQ(JoinFile(dir / "t.dat.001", count, hooks), 0);
-    ASSERT_EQ(seenDuringWork.size(), 3u);
-    EXPECT_EQ(std::count(seenDuringWork.begin(), seenDuringWork.end(), "t.dat"), 0);
-    const std::string temporary = seenDuringWork.front() == "t.dat.001" ? seenDuringWork.back() : seenDuringWork[0];
-    EXPECT_EQ(fs::path(temporary).extension(), ".tmp");
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"t.dat", "t.dat.001", "t.dat.002"}));
+    for (const bool refused : {false, true}) {
+        TempFolder dir;
+        MakeSeries(dir / "t.dat", {20000, 20000});
+        std::vector<std::string> seenDuringWork;
+        modFHand::Hooks hooks;
+        hooks.yield = [&] {
+            if (seenDuringWork.empty())
+                seenDuringWork = dir.Names();
+        };
+        seam::RefuseUnnamedFiles(refused);
+        std::int16_t count = 0;
+        const int result = JoinFile(dir / "t.dat.001", count, hooks);
+        seam::RefuseUnnamedFiles(false);
+        ASSERT_EQ(result, 0);
+        EXPECT_EQ(seenDuringWork.size(), refused ? 3u : 2u);
+        EXPECT_EQ(std::count(seenDuringWork.begin(), seenDuringWork.end(), "t.dat"), 0);
+        if (refused)
+            EXPECT_EQ(fs::path(seenDuringWork.front()).extension(), ".tmp");
+        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"t.dat", "t.dat.001", "t.dat.002"}));
+    }
 }
 
 TEST(Join, FailureDuringTheWorkLeavesNothingUnderOrBesideTheOutput) {
@@ -239,45 +246,51 @@ TEST(Join, FailureDuringTheWorkLeavesNothingUnderOrBesideTheOutput) {
         StopMidRun,
         StopAfterLastBlock
     };
-    for (const Fault fault : {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows,
-                              Fault::MemberVanishes, Fault::MemberCutShort, Fault::OutputAppears, Fault::StopMidRun,
-                              Fault::StopAfterLastBlock}) {
-        TempFolder dir;
-        MakeSeries(dir / "j", {1048576, 1048576, 1048576});
-        const auto pieces = dir.Names();
-        int calls = 0;
-        int lastPercent = 0;
-        modFHand::Hooks hooks;
-        hooks.progress = [&](std::int16_t percent) {
-            ++calls;
-            lastPercent = percent;
-            if ((fault == Fault::ProgressThrows && calls == 120) ||
-                (fault == Fault::FinalProgressThrows && percent == 0))
-                throw std::runtime_error("window gone");
-        };
-        hooks.stopRequested = [&] {
-            return (fault == Fault::StopMidRun && calls >= 120) || (fault == Fault::StopAfterLastBlock && lastPercent == 100);
-        };
-        hooks.yield = [&] {
-            if (fault == Fault::YieldThrows && calls == 200)
-                throw 7;
-            if (fault == Fault::MemberVanishes && calls == 1)
-                fs::remove(dir / "j.003");
-            if (fault == Fault::MemberCutShort && calls == 100)
-                fs::resize_file(dir / "j.002", 5);
-            if (fault == Fault::OutputAppears && calls == 1)
-                WriteFile(dir / "j", "someone else's");
-        };
-        std::int16_t count = kUntouched;
-        EXPECT_EQ(JoinFile(dir / "j.001", count, hooks), 4) << static_cast<int>(fault);
-        EXPECT_EQ(count, kUntouched);
-        if (fault == Fault::OutputAppears) {
-            EXPECT_EQ(ReadFile(dir / "j"), "someone else's");
-            fs::remove(dir / "j");
+    for (const bool refused : {false, true}) {
+        for (const Fault fault :
+             {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows, Fault::MemberVanishes,
+              Fault::MemberCutShort, Fault::OutputAppears, Fault::StopMidRun, Fault::StopAfterLastBlock}) {
+            TempFolder dir;
+            MakeSeries(dir / "j", {1048576, 1048576, 1048576});
+            const auto pieces = dir.Names();
+            int calls = 0;
+            int lastPercent = 0;
+            modFHand::Hooks hooks;
+            hooks.progress = [&](std::int16_t percent) {
+                ++calls;
+                lastPercent = percent;
+                if ((fault == Fault::ProgressThrows && calls == 120) ||
+                    (fault == Fault::FinalProgressThrows && percent == 0))
+                    throw std::runtime_error("window gone");
+            };
+            hooks.stopRequested = [&] {
+                return (fault == Fault::StopMidRun && calls >= 120) ||
+                       (fault == Fault::StopAfterLastBlock && lastPercent == 100);
+            };
+            hooks.yield = [&] {
+                if (fault == Fault::YieldThrows && calls == 200)
+                    throw 7;
+                if (fault == Fault::MemberVanishes && calls == 1)
+                    fs::remove(dir / "j.003");
+                if (fault == Fault::MemberCutShort && calls == 100)
+                    fs::resize_file(dir / "j.002", 5);
+                if (fault == Fault::OutputAppears && calls == 1)
+                    WriteFile(dir / "j", "someone else's");
+            };
+            std::int16_t count = kUntouched;
+            seam::RefuseUnnamedFiles(refused); // a run under a temporary name removes it just the same
+            const int result = JoinFile(dir / "j.001", count, hooks);
+            seam::RefuseUnnamedFiles(false);
+            EXPECT_EQ(result, 4) << static_cast<int>(fault) << refused;
+            EXPECT_EQ(count, kUntouched);
+            if (fault == Fault::OutputAppears) {
+                EXPECT_EQ(ReadFile(dir / "j"), "someone else's");
+                fs::remove(dir / "j");
+            }
+            if (fault == Fault::MemberVanishes)
+                WriteFile(dir / "j.003", "");
+            EXPECT_EQ(dir.Names(), pieces) << static_cast<int>(fault);
         }
-        if (fault == Fault::MemberVanishes)
-            WriteFile(dir / "j.003", "");
-        EXPECT_EQ(dir.Names(), pieces) << static_cast<int>(fault);
     }
 }
 

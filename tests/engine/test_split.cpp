@@ -1,9 +1,13 @@
 #include "engine/PieceNames.h"
 #include "engine/modFHand.h"
 #include "engine/support/EngineTestSupport.h"
+#include "engine/support/SyscallSeam.h"
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace enginetest;
@@ -213,8 +217,10 @@ TEST(Split, RemovesTheRestOfAnOlderLongerSeriesUpToTheFirstGap) {
         {{"f.003", "f.004", "f.005"}, {}, {}},
         {{"f.003", "f.004", "f.006"}, {}, {"f.006"}},
         {{"f.004"}, {}, {"f.004"}},
-        {{"f.003", "f.005"}, {"f.004"}, {"f.004", "f.005"}},
-        {{}, {"f.003"}, {"f.003"}},
+        // A link counts as a piece, as it does for join; the link goes, what it points to stays.
+        {{"f.003", "f.005"}, {"f.004"}, {}},
+        {{}, {"f.003"}, {}},
+        {{"f.005"}, {"f.003", "f.004"}, {}},
     };
     for (const auto& c : cases) {
         TempFolder dir;
@@ -230,6 +236,7 @@ TEST(Split, RemovesTheRestOfAnOlderLongerSeriesUpToTheFirstGap) {
         expected.insert(expected.end(), c.left.begin(), c.left.end());
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(dir.Names(), expected);
+        EXPECT_EQ(ReadFile(dir / "target"), "t");
     }
 }
 
@@ -243,38 +250,45 @@ TEST(Split, FailureDuringTheWorkRemovesThisRunsPiecesAndKeepsTheSource) {
         StopMidRun,
         StopAfterLastBlock
     };
-    for (const Fault fault : {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows, Fault::SourceCutShort,
-                              Fault::SourceCutAfterLastRead, Fault::StopMidRun, Fault::StopAfterLastBlock}) {
-        TempFolder dir;
-        const fs::path source = dir / "f";
-        WriteFile(source, Pattern(3 * 1048576));
-        int calls = 0;
-        int lastPercent = 0;
-        modFHand::Hooks hooks;
-        hooks.progress = [&](std::int16_t percent) {
-            ++calls;
-            lastPercent = percent;
-            if ((fault == Fault::ProgressThrows && calls == 150) ||
-                (fault == Fault::FinalProgressThrows && percent == 0))
-                throw std::runtime_error("window gone");
-        };
-        hooks.stopRequested = [&] {
-            return (fault == Fault::StopMidRun && calls >= 150) || (fault == Fault::StopAfterLastBlock && lastPercent == 100);
-        };
-        hooks.yield = [&] {
-            if (fault == Fault::YieldThrows && calls == 100)
-                throw 42;
-            if (fault == Fault::SourceCutShort && calls == 1)
-                fs::resize_file(source, 1500000);
-            if (fault == Fault::SourceCutAfterLastRead && calls == 250)
-                fs::resize_file(source, 3 * 1048576 - 1);
-        };
-        std::int16_t count = kUntouched;
-        EXPECT_EQ(SplitFile(source, 1048576, count, hooks), 4) << static_cast<int>(fault);
-        EXPECT_EQ(count, kUntouched);
-        EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"}) << static_cast<int>(fault);
-        if (fault != Fault::SourceCutShort && fault != Fault::SourceCutAfterLastRead)
-            EXPECT_EQ(ReadFile(source), Pattern(3 * 1048576));
+    for (const bool refused : {false, true}) {
+        for (const Fault fault :
+             {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows, Fault::SourceCutShort,
+              Fault::SourceCutAfterLastRead, Fault::StopMidRun, Fault::StopAfterLastBlock}) {
+            TempFolder dir;
+            const fs::path source = dir / "f";
+            WriteFile(source, Pattern(3 * 1048576));
+            int calls = 0;
+            int lastPercent = 0;
+            modFHand::Hooks hooks;
+            hooks.progress = [&](std::int16_t percent) {
+                ++calls;
+                lastPercent = percent;
+                if ((fault == Fault::ProgressThrows && calls == 150) ||
+                    (fault == Fault::FinalProgressThrows && percent == 0))
+                    throw std::runtime_error("window gone");
+            };
+            hooks.stopRequested = [&] {
+                return (fault == Fault::StopMidRun && calls >= 150) ||
+                       (fault == Fault::StopAfterLastBlock && lastPercent == 100);
+            };
+            hooks.yield = [&] {
+                if (fault == Fault::YieldThrows && calls == 100)
+                    throw 42;
+                if (fault == Fault::SourceCutShort && calls == 1)
+                    fs::resize_file(source, 1500000);
+                if (fault == Fault::SourceCutAfterLastRead && calls == 250)
+                    fs::resize_file(source, 3 * 1048576 - 1);
+            };
+            std::int16_t count = kUntouched;
+            seam::RefuseUnnamedFiles(refused); // a run under temporary names removes them just the same
+            const int result = SplitFile(source, 1048576, count, hooks);
+            seam::RefuseUnnamedFiles(false);
+            EXPECT_EQ(result, 4) << static_cast<int>(fault) << refused;
+            EXPECT_EQ(count, kUntouched);
+            EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"}) << static_cast<int>(fault);
+            if (fault != Fault::SourceCutShort && fault != Fault::SourceCutAfterLastRead)
+                EXPECT_EQ(ReadFile(source), Pattern(3 * 1048576));
+        }
     }
 }
 
@@ -335,5 +349,49 @@ TEST(Split, PiecesConcatenateBackWithCat) {
         ASSERT_EQ(SplitFile(dir / "f", 1447035, count, {}), 0);
         ASSERT_EQ(Shell("cat " + Quoted(dir.path()) + "/f.0* > " + Quoted(dir / "back")), 0);
         EXPECT_TRUE(SameContent(dir / "f", dir / "back")) << length;
+    }
+}
+
+// Unnamed pieces need one descriptor each until the series is named. Where they are refused, or the open-file
+// limit can't be raised far enough, the pieces go under temporary names; either way no piece name appears before
+// the series is whole, and a limit that was raised comes back.
+TEST(Split, FallsBackToTemporaryNamesWhereUnnamedPiecesCantBeHeld) {
+    enum class Limit { Untouched, LowSoft, LowHard };
+    const struct {
+        bool refused;
+        Limit limit;
+    } cases[] = {{false, Limit::Untouched}, {true, Limit::Untouched}, {false, Limit::LowSoft}, {false, Limit::LowHard}};
+    constexpr rlim_t kLow = 64;
+    for (const auto& c : cases) {
+        TempFolder dir;
+        const std::string bytes = Pattern(300 * 1000 - 1);
+        WriteFile(dir / "f", bytes);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            seam::RefuseUnnamedFiles(c.refused);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_NOFILE, &limit);
+            if (c.limit != Limit::Untouched) {
+                limit = {kLow, c.limit == Limit::LowHard ? kLow : limit.rlim_max};
+                ::setrlimit(RLIMIT_NOFILE, &limit);
+            }
+            bool earlyName = false;
+            modFHand::Hooks hooks;
+            hooks.yield = [&] {
+                for (const std::string& name : dir.Names())
+                    earlyName = earlyName || std::regex_match(name, std::regex(R"(f\.[0-9]+)"));
+            };
+            std::int16_t count = 0;
+            const int result = SplitFile(dir / "f", 1000, count, hooks);
+            rlimit after{};
+            ::getrlimit(RLIMIT_NOFILE, &after);
+            ::_exit(result != 0 ? 10 + result : earlyName ? 2 : after.rlim_cur != limit.rlim_cur ? 3 : 0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << c.refused << static_cast<int>(c.limit) << " " << status;
+        EXPECT_EQ(dir.Names(), SeriesNames("f", 300));
+        EXPECT_EQ(Concatenate(dir / "f", 300), bytes);
     }
 }

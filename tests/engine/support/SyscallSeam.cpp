@@ -1,0 +1,142 @@
+#include "engine/support/SyscallSeam.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace enginetest::seam {
+
+namespace {
+
+bool recording = false;
+bool refuseUnnamed = false;
+int killAt = 0;
+int calls = 0;
+std::vector<Call> recorded;
+std::function<void(const std::string&)> beforeOpen;
+
+template <typename Fn> Fn Next(const char* name) {
+    return reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name));
+}
+
+// Counts a call that changes what is on the disk, and ends the process before it when asked to.
+void Counted(Call::Op op, int fd, const char* name, const char* from = "") {
+    ++calls;
+    if (killAt > 0 && calls >= killAt)
+        ::raise(SIGKILL);
+    if (recording)
+        recorded.push_back({op, fd, name ? name : "", from ? from : ""});
+}
+
+bool IsUnnamed(int flags) {
+    return (flags & O_TMPFILE) == O_TMPFILE;
+}
+
+} // namespace
+
+void StartRecording() {
+    recorded.clear();
+    recording = true;
+}
+
+std::vector<Call> StopRecording() {
+    recording = false;
+    return std::move(recorded);
+}
+
+void RefuseUnnamedFiles(bool refuse) {
+    refuseUnnamed = refuse;
+}
+
+void KillBeforeCall(int n) {
+    killAt = n;
+    calls = 0;
+}
+
+int CallsSoFar() {
+    return calls;
+}
+
+void BeforeOpen(std::function<void(const std::string&)> action) {
+    beforeOpen = std::move(action);
+}
+
+} // namespace enginetest::seam
+
+using enginetest::seam::Call;
+namespace seam = enginetest::seam;
+
+extern "C" {
+
+int open(const char* path, int flags, ...) {
+    mode_t mode = 0;
+    if (flags & O_CREAT) {
+        va_list args;
+        va_start(args, flags);
+        mode = static_cast<mode_t>(va_arg(args, int));
+        va_end(args);
+    }
+    if (seam::beforeOpen && !(flags & (O_WRONLY | O_RDWR)))
+        seam::beforeOpen(path);
+    static const auto next = seam::Next<int (*)(const char*, int, ...)>("open");
+    return next(path, flags, mode);
+}
+
+int openat(int dirfd, const char* path, int flags, ...) {
+    mode_t mode = 0;
+    if ((flags & O_CREAT) || seam::IsUnnamed(flags)) {
+        va_list args;
+        va_start(args, flags);
+        mode = static_cast<mode_t>(va_arg(args, int));
+        va_end(args);
+    }
+    if (seam::IsUnnamed(flags) && seam::refuseUnnamed) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    static const auto next = seam::Next<int (*)(int, const char*, int, ...)>("openat");
+    const int fd = next(dirfd, path, flags, mode);
+    if (fd >= 0 && seam::recording && (seam::IsUnnamed(flags) || (flags & O_CREAT)))
+        seam::recorded.push_back({seam::IsUnnamed(flags) ? Call::Op::OpenUnnamed : Call::Op::OpenNamed, fd, path, ""});
+    return fd;
+}
+
+int fsync(int fd) {
+    seam::Counted(Call::Op::Flush, fd, "");
+    static const auto next = seam::Next<int (*)(int)>("fsync");
+    return next(fd);
+}
+
+int linkat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags) {
+    int fd = olddirfd;
+    const std::string self = "/proc/self/fd/";
+    if (std::string(oldpath).rfind(self, 0) == 0)
+        fd = std::stoi(std::string(oldpath).substr(self.size()));
+    seam::Counted(Call::Op::Link, fd, newpath);
+    static const auto next = seam::Next<int (*)(int, const char*, int, const char*, int)>("linkat");
+    return next(olddirfd, oldpath, newdirfd, newpath, flags);
+}
+
+int renameat2(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, unsigned int flags) {
+    seam::Counted(Call::Op::Rename, -1, newpath, oldpath);
+    static const auto next = seam::Next<int (*)(int, const char*, int, const char*, unsigned int)>("renameat2");
+    return next(olddirfd, oldpath, newdirfd, newpath, flags);
+}
+
+int renameat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath) {
+    seam::Counted(Call::Op::Rename, -1, newpath, oldpath);
+    static const auto next = seam::Next<int (*)(int, const char*, int, const char*)>("renameat");
+    return next(olddirfd, oldpath, newdirfd, newpath);
+}
+
+int unlinkat(int dirfd, const char* path, int flags) {
+    seam::Counted(Call::Op::Remove, -1, path);
+    static const auto next = seam::Next<int (*)(int, const char*, int)>("unlinkat");
+    return next(dirfd, path, flags);
+}
+
+} // extern "C"

@@ -1,0 +1,36 @@
+#pragma once
+
+// A seam under the engine: the test executables define the file calls the engine makes, so that a test can
+// record them, refuse unnamed files, swap a file at the moment it is opened, or kill the process just before a
+// chosen call. Untouched, every call goes straight through to the C library.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace enginetest::seam {
+
+// One call that decides what a crash leaves behind. `fd` is the descriptor the call works on (for a link, the
+// file being named; for an unnamed open, the one it returned); `name` the entry it names, removes or opens.
+struct Call {
+    enum class Op { OpenUnnamed, OpenNamed, Flush, Link, Rename, Remove } op;
+    int fd = -1;
+    std::string name;
+    std::string from; // a rename's old name
+};
+
+void StartRecording();
+std::vector<Call> StopRecording();
+
+// Unnamed files are refused as a file system without them would refuse them.
+void RefuseUnnamedFiles(bool refuse);
+
+// The process kills itself (SIGKILL) just before its n-th flush, link, rename or removal from now; 0: never.
+void KillBeforeCall(int n);
+// How many such calls were made since the last KillBeforeCall.
+int CallsSoFar();
+
+// Runs just before a file is opened for reading by its path; the path is passed in. Empty: nothing.
+void BeforeOpen(std::function<void(const std::string&)> action);
+
+} // namespace enginetest::seam
