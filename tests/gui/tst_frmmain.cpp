@@ -1,8 +1,8 @@
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/RecordingFileDialogBackend.h"
+#include "ui/main/frmMain.h"
 #include "ui/widgets/CLabel.h"
 #include "ui/widgets/CPictureBox.h"
-#include "ui/main/frmMain.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -222,8 +222,8 @@ void tst_frmMain::browseLabelColours() {
     QFETCH(Qt::MouseButton, button);
     QFETCH(QPoint, releaseAt);
     // A click that ends on the label opens the Open dialog; the scripted one answers "cancel" at once.
-    ScopedRecordingBackend noDialog;
-    frmMain w;
+    RecordingDialogs noDialog;
+    frmMain w({{}, noDialog.factory()});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     if (name == QLatin1String("lblSBrowse"))
