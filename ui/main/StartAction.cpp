@@ -5,10 +5,6 @@
 #include <QFile>
 #include <utility>
 
-StartAction::Engine StartAction::realEngine() {
-    return Engine{&modFHand::SplitFile, &modFHand::JoinFile};
-}
-
 StartAction::StartAction(Engine engine, ProgressSink progress, Finished finished)
     : m_engine(std::move(engine)), m_progress(std::move(progress)), m_finished(std::move(finished)),
       m_bell([this] { checkDone(); }) {

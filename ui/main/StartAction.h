@@ -29,7 +29,6 @@ public:
         SplitRoutine split;
         JoinRoutine join;
     };
-    static Engine realEngine();
 
     // Everything a run needs, read once at the click: later edits or tab switches change nothing.
     struct Request {
@@ -59,7 +58,6 @@ public:
     bool isRunning() const { return m_running; }
     // The engine stops at its next block as a failure and removes what it wrote; `finished` still comes.
     void requestStop() { m_stopRequested = true; }
-    bool stopRequested() const { return m_stopRequested; }
 
     // The engine's path for a text box's text, kept whole so that names outside ASCII survive.
     static std::filesystem::path toEnginePath(const QString& text);

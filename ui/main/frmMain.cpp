@@ -15,6 +15,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -192,10 +193,11 @@ void frmMain::Picture4_Click() {
 }
 
 void frmMain::startAction_Finished(std::optional<Messages::Outcome> outcome, std::int16_t pieceCount) {
-    if (outcome && !m_closeAfterRun)
+    const bool closing = std::exchange(m_closeAfterRun, false);
+    if (outcome && !closing)
         Messages::show(this, *outcome, pieceCount);
     Picture4->setEnabled(true);
-    if (m_closeAfterRun)
+    if (closing)
         close();
 }
 
