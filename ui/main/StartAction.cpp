@@ -3,6 +3,7 @@
 #include "ui/main/SizeText.h"
 
 #include <QFile>
+#include <system_error>
 #include <utility>
 
 StartAction::StartAction(Engine engine, ProgressSink progress, Finished finished)
@@ -40,8 +41,26 @@ bool StartAction::start(const Request& request) {
     m_drawn = NoProgress;
     m_frame.start();
     // The texts become engine values here, on the window's thread: the worker gets no Qt object to share.
-    m_worker = std::thread([this, job = toJob(request)] { runOnWorker(job); });
+    Job job = toJob(request);
+    try {
+        m_worker = std::thread([this, job] { runOnWorker(job); });
+    } catch (const std::system_error&) {
+        // No thread to be had: told as a failed run at the next frame, not left with the button off for good.
+        m_result = Result{failureOf(job.mode), 0};
+        m_done = true;
+    }
     return true;
+}
+
+std::optional<Messages::Outcome> StartAction::failureOf(std::int16_t mode) {
+    switch (mode) {
+    case 0:
+        return Messages::Outcome::SplitFailure;
+    case 1:
+        return Messages::Outcome::JoinFailure;
+    default:
+        return std::nullopt;
+    }
 }
 
 StartAction::Job StartAction::toJob(const Request& request) {
@@ -58,7 +77,12 @@ StartAction::Job StartAction::toJob(const Request& request) {
 }
 
 void StartAction::runOnWorker(const Job& job) {
-    m_result = work(job);
+    try {
+        m_result = work(job);
+    } catch (...) {
+        // An exception must not end the process from the worker; whatever threw, the run failed.
+        m_result = Result{failureOf(job.mode), 0};
+    }
     m_done = true;
     m_bell.ring();
 }

@@ -78,6 +78,7 @@ private:
     };
 
     static Job toJob(const Request& request);
+    static std::optional<Messages::Outcome> failureOf(std::int16_t mode);
     Result work(const Job& job);
     Result split(const Job& job);
     Result join(const Job& job);
