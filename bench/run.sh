@@ -8,7 +8,8 @@
 # Usage: bench/run.sh [BUILD_DIR]
 # Knobs (environment): BENCH_SIZE_MIB (1024), BENCH_ROUNDS (7), BENCH_BUSY_ROUNDS (2), BENCH_DISK_ROUNDS (3),
 #                      BENCH_BIG_GIB (4), BENCH_CHART_SIZES ("64 256 1024 4096"), BENCH_CHART_ROUNDS (3),
-#                      BENCH_XFS_ROUNDS (3; 0 skips the XFS image), BENCH_GUI=0 (the engine alone),
+#                      BENCH_XFS_ROUNDS (3; 0 skips the XFS image), BENCH_SLOW_ROUNDS (2),
+#                      BENCH_GUI=0 (the engine alone),
 #                      BENCH_PROFILE=1 (also count the system calls).
 # Exit status: 0 when every run of ours succeeded and wrote the right bytes (a missed target is reported,
 # not failed: this is a measurement); 1 otherwise; 2 when the benchmark itself can't run.
@@ -31,6 +32,13 @@ big_gib=${BENCH_BIG_GIB:-4}
 chart_sizes=${BENCH_CHART_SIZES:-64 256 1024 4096}
 chart_rounds=${BENCH_CHART_ROUNDS:-3}
 with_gui=${BENCH_GUI:-1}
+slow_rounds=${BENCH_SLOW_ROUNDS:-2}
+# The slow device: the tests' preloaded library holds regular files' reads and writes to 4 MB/s and every
+# flush to 3 s, as a USB stick might. A few MiB are enough to see the window through the copy and the flush.
+slowio="$build/tests/libzarvel_slowio.so"
+slow_env=()
+slow_mib=4
+slow_piece=2097152
 # A 4 GiB file in 1447035-byte pieces would pass the 1000-piece limit; the memory figure doesn't depend on
 # the piece size, so the big sparse files go in 64 MiB pieces.
 big_piece=67108864
@@ -108,7 +116,7 @@ gui_line() {
     if [ "$platform" = xvfb ]; then
         line=$("${xvfb[@]}" "$gui" "$@" 2>>"$out/commands.log")
     else
-        line=$(QT_QPA_PLATFORM=offscreen "$gui" "$@" 2>>"$out/commands.log")
+        line=$(env QT_QPA_PLATFORM=offscreen "${slow_env[@]}" "$gui" "$@" 2>>"$out/commands.log")
     fi
     echo "gui_bench $platform $*: $line" >>"$out/commands.log"
     echo "$line"
@@ -327,6 +335,28 @@ xfs_place() {
     rm -f "$image"
 }
 
+# slow_device DIR ROUNDS: a split and a join through the window (offscreen) on the slow device; the figure that
+# matters is the longest the event loop went without a turn.
+slow_device() {
+    local dir=$1 n=$2 round
+    mkdir -p "$dir/src" "$dir/join"
+    head -c "$((slow_mib * 1048576))" /dev/urandom >"$dir/src/data.bin" || die "can't write $slow_mib MiB in $dir"
+    split -b "$slow_piece" -a 3 --numeric-suffixes=1 "$dir/src/data.bin" "$dir/join/data.bin."
+    echo "== slow device (4 MB/s, 3 s flush): $slow_mib MiB, $n rounds through the window"
+    slow_env=(LD_PRELOAD="$slowio" ZARVEL_SLOW_RATE=4000000 ZARVEL_SLOW_FSYNC_MS=3000)
+    for ((round = 1; round <= n; round++)); do
+        remove_pieces "$dir/src" data.bin
+        gui_timed slow split gui-offscreen "$round" offscreen split "$dir/src/data.bin" "$slow_piece"
+        check_cmd slow "gui-offscreen split's pieces" same_pieces "$dir/src" "$dir/join" data.bin
+        rm -f "$dir/join/data.bin"
+        gui_timed slow join gui-offscreen "$round" offscreen join "$dir/join/data.bin.001"
+        check_cmd slow "gui-offscreen join's output" cmp -s "$dir/join/data.bin" "$dir/src/data.bin"
+        echo "  slow round $round of $n done"
+    done
+    slow_env=()
+    rm -rf "$dir"
+}
+
 # peak_of WHO OP FILE ARGS...: one run's peak resident memory in KiB and its seconds, or "0 0" on failure.
 peak_of() {
     local who=$1 op=$2 line kib secs
@@ -476,6 +506,13 @@ fi
 if ((xfs_rounds > 0)); then
     xfs_place "$disk_root" "$xfs_rounds" "$source_dir/source.bin"
 fi
+if [ "$with_gui" = 1 ] && ((slow_rounds > 0)); then
+    if [ -f "$slowio" ]; then
+        slow_device "$source_dir/slow" "$slow_rounds"
+    else
+        echo "== $slowio is missing (tests not built): the slow-device rounds are skipped"
+    fi
+fi
 [ "${BENCH_PROFILE:-0}" = 1 ] && profile "$source_dir/profile" "$source_dir/source.bin"
 rm -f "$source_dir/source.bin"
 
@@ -510,7 +547,8 @@ fi
 
 /usr/bin/python3 "$here/summarize.py" --out "$out" --size-mib "$size_mib" --piece "$piece" \
     --rounds "$rounds" --disk-rounds "$disk_rounds" --xfs-rounds "$xfs_rounds" --xfs-piece "$xfs_piece" \
-    --busy-rounds "$busy_rounds" --chart-rounds "$chart_rounds"
+    --busy-rounds "$busy_rounds" --chart-rounds "$chart_rounds" \
+    --slow-mib "$slow_mib"
 status=$?
 if [ -s "$out/sweep.dat" ]; then
     if command -v gnuplot >/dev/null; then

@@ -104,6 +104,10 @@ void tst_BadInput::setMode(int mode) {
 QList<ModalCatcher::SeenBox> tst_BadInput::clickStart() {
     ModalCatcher catcher;
     QTest::mouseClick(startButton(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    // The run goes on beside the window: it is over once the box has been closed and the button is back.
+    QWidget* start = startButton();
+    if (!QTest::qWaitFor([start] { return start->isEnabled(); }, 60000))
+        return {};
     return catcher.boxes;
 }
 

@@ -304,10 +304,10 @@ void tst_CFileDialog::unreadableNameIsNoChoice() {
 }
 
 void tst_CFileDialog::factoryReachesNewInstances() {
-    ScopedRecordingBackend backend;
+    RecordingDialogs backend;
     backend->chooseFile("/tmp/piece.001", "piece.001");
     for (int click = 0; click < 2; ++click) {
-        CFileDialog dialog;
+        CFileDialog dialog(backend.factory()());
         dialog.setDialogTitle("Open");
         QVERIFY(dialog.Show(true));
         QCOMPARE(dialog.FileName(), "/tmp/piece.001");

@@ -47,11 +47,13 @@ private slots:
     void onlyPathBoxesTakeDrops();
 
 private:
+    std::unique_ptr<RecordingDialogs> m_dialogs;
     std::unique_ptr<frmMain> m_window;
 };
 
 void tst_FileSelection::init() {
-    m_window = std::make_unique<frmMain>();
+    m_dialogs = std::make_unique<RecordingDialogs>();
+    m_window = std::make_unique<frmMain>(frmMain::Services{{}, m_dialogs->factory()});
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     for (auto it = Typed.begin(); it != Typed.end(); ++it)
@@ -82,7 +84,7 @@ void tst_FileSelection::browse() {
     QFETCH(bool, chosen);
     QFETCH(QString, path);
 
-    ScopedRecordingBackend dialog;
+    RecordingDialogs& dialog = *m_dialogs;
     if (chosen)
         dialog->chooseFile(path, path.section(QLatin1Char('/'), -1));
     else
@@ -113,7 +115,7 @@ void tst_FileSelection::browse() {
 
 // Nothing of one click's choice reaches the next dialog: no file name, no folder.
 void tst_FileSelection::browseStartsAfreshEachClick() {
-    ScopedRecordingBackend dialog;
+    RecordingDialogs& dialog = *m_dialogs;
     dialog->chooseFile(QStringLiteral("/data/first.bin"), QStringLiteral("first.bin"));
     click(*m_window, QStringLiteral("lblBrowse"));
     dialog->cancel();

@@ -234,8 +234,8 @@ void tst_frmMain::browseLabelColours() {
     QFETCH(Qt::MouseButton, button);
     QFETCH(QPoint, releaseAt);
     // A click that ends on the label opens the Open dialog; the scripted one answers "cancel" at once.
-    ScopedRecordingBackend noDialog;
-    frmMain w;
+    RecordingDialogs noDialog;
+    frmMain w({{}, noDialog.factory()});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     if (name == QLatin1String("lblSBrowse"))

@@ -10,7 +10,10 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -71,13 +74,57 @@ void click(frmMain& window, const char* name) {
     QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
 }
 
+// Runs a test's step on the window's thread while the worker waits inside its hook, so the step sees the run
+// exactly at that block. Handed over through a mutex rather than Qt's queues, so that the thread checker sees
+// every hand-over.
+class OnWindowThread {
+public:
+    OnWindowThread() {
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { poll(); });
+        m_timer.start();
+    }
+
+    // Called on the worker; returns once the step has run.
+    void run(const std::function<void()>& step) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_step = &step;
+        m_stepDone.wait(lock, [this] { return m_step == nullptr; });
+    }
+
+private:
+    void poll() {
+        // A step that opens a modal window turns the event loop inside itself: it must not run again there.
+        if (m_inStep)
+            return;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!m_step)
+            return;
+        const std::function<void()>* step = m_step;
+        lock.unlock();
+        m_inStep = true;
+        (*step)();
+        m_inStep = false;
+        lock.lock();
+        m_step = nullptr;
+        m_stepDone.notify_all();
+    }
+
+    QTimer m_timer;
+    std::mutex m_mutex;
+    std::condition_variable m_stepDone;
+    const std::function<void()>* m_step = nullptr;
+    bool m_inStep = false;
+};
+
 // Wraps the real engine so a test can act from inside its progress calls and count how often it is entered.
 struct EngineProbe {
-    int entries = 0;
+    std::atomic<int> entries{0};
     std::filesystem::path lastPath;
     std::function<void(int call)> onProgress;
+    OnWindowThread windowThread;
 
-    EngineProbe() {
+    StartAction::Engine engine() {
         StartAction::Engine engine;
         engine.split = [this](const std::filesystem::path& path, std::int32_t size, std::int16_t& count,
                               const modFHand::Hooks& hooks) {
@@ -88,9 +135,8 @@ struct EngineProbe {
             enter(path);
             return modFHand::JoinFile(path, count, watched(hooks));
         };
-        StartAction::setEngine(std::move(engine));
+        return engine;
     }
-    ~EngineProbe() { StartAction::setEngine({}); }
 
     void enter(const std::filesystem::path& path) {
         ++entries;
@@ -98,15 +144,23 @@ struct EngineProbe {
     }
 
     modFHand::Hooks watched(const modFHand::Hooks& hooks) {
+        if (!onProgress)
+            return hooks;
         modFHand::Hooks result = hooks;
         result.progress = [this, hooks, calls = std::make_shared<int>(0)](std::int16_t percent) {
             hooks.progress(percent);
-            if (onProgress)
-                onProgress((*calls)++);
+            const int call = (*calls)++;
+            windowThread.run([&] { onProgress(call); });
         };
         return result;
     }
 };
+
+// Lets the window's event loop run until the start button is back on: the outcome box (if any) was closed.
+bool runEnds(frmMain& window) {
+    QWidget* start = control<QWidget>(window, "Picture4");
+    return QTest::qWaitFor([start] { return start->isEnabled(); }, 60000);
+}
 
 const QString SplitFailureText = QStringLiteral("Mumkina hal->\r1. File ke hisson ka hujam tabdel ker k dobara dekhen\n"
                                                 "2. Yeh dekhen k file ka naam darust likha gaya hai ya nahi");
@@ -137,6 +191,7 @@ class tst_StartAction : public QObject {
 
 private slots:
     void init();
+    void cleanup();
     void outcome_data();
     void outcome();
     void pathReachesEngineWhole_data();
@@ -150,6 +205,8 @@ private slots:
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<RecordingDialogs> m_dialogs;
+    std::unique_ptr<EngineProbe> m_probe;
     std::unique_ptr<frmMain> m_window;
 
     QDir dir() const { return QDir(m_dir->path()); }
@@ -159,9 +216,15 @@ private:
 void tst_StartAction::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_window = std::make_unique<frmMain>();
+    m_dialogs = std::make_unique<RecordingDialogs>();
+    m_probe = std::make_unique<EngineProbe>();
+    m_window = std::make_unique<frmMain>(frmMain::Services{m_probe->engine(), m_dialogs->factory()});
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void tst_StartAction::cleanup() {
+    m_window.reset();
 }
 
 void tst_StartAction::typePath(int mode, const QString& text) {
@@ -237,6 +300,7 @@ void tst_StartAction::outcome() {
 
     ModalCatcher catcher;
     click(*m_window, "Picture4");
+    QVERIFY(runEnds(*m_window));
 
     catcher.compareOnlyOutcomeBox(title, text, m_window.get());
     if (QTest::currentTestFailed())
@@ -268,12 +332,13 @@ void tst_StartAction::pathReachesEngineWhole_data() {
 
 void tst_StartAction::pathReachesEngineWhole() {
     QFETCH(QString, text);
-    EngineProbe probe;
+    EngineProbe& probe = *m_probe;
     for (int mode : {0, 1}) {
         typePath(mode, text);
         ModalCatcher catcher;
         click(*m_window, "Picture4");
-        QCOMPARE(probe.entries, mode + 1);
+        QVERIFY(runEnds(*m_window));
+        QCOMPARE(probe.entries.load(), mode + 1);
         QCOMPARE(QFile::decodeName(QByteArray::fromStdString(probe.lastPath.string())), text);
         QCOMPARE(catcher.boxes.size(), 1);
     }
@@ -295,7 +360,7 @@ void tst_StartAction::busyWhileRunning() {
     if (mode == 0)
         control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
 
-    EngineProbe probe;
+    EngineProbe& probe = *m_probe;
     QList<bool> enabledSeen;
     probe.onProgress = [&](int call) {
         QWidget* start = control<QWidget>(*m_window, "Picture4");
@@ -307,8 +372,9 @@ void tst_StartAction::busyWhileRunning() {
     };
     ModalCatcher catcher;
     click(*m_window, "Picture4");
+    QVERIFY(runEnds(*m_window));
 
-    QCOMPARE(probe.entries, 1);
+    QCOMPARE(probe.entries.load(), 1);
     QVERIFY(enabledSeen.size() > 2);
     QVERIFY(!enabledSeen.contains(true));
     QCOMPARE(m_window->iMode(), std::int16_t(1 - mode));
@@ -333,7 +399,8 @@ void tst_StartAction::closeDuringRun_data() {
     QTest::newRow("join, exit image") << 1 << true;
 }
 
-// The run ends as a failure at its next block: nothing it wrote is left, no box appears, the window goes.
+// The run ends as a failure at its next block: nothing it wrote is left, no box appears, the window goes once
+// the engine has cleaned up.
 void tst_StartAction::closeDuringRun() {
     QFETCH(int, mode);
     QFETCH(bool, byExitImage);
@@ -344,7 +411,7 @@ void tst_StartAction::closeDuringRun() {
     if (mode == 0)
         control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
 
-    EngineProbe probe;
+    EngineProbe& probe = *m_probe;
     int progressCalls = 0;
     probe.onProgress = [&](int call) {
         progressCalls = call + 1;
@@ -358,6 +425,7 @@ void tst_StartAction::closeDuringRun() {
     };
     ModalCatcher catcher;
     click(*m_window, "Picture4");
+    QVERIFY(runEnds(*m_window));
 
     QCOMPARE(progressCalls, 4);
     QCOMPARE(catcher.boxes.size(), 0);
@@ -381,7 +449,7 @@ void tst_StartAction::closeWhileDialogOpenInRun() {
     typePath(0, whole);
     control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
 
-    ScopedRecordingBackend dialog;
+    RecordingDialogs& dialog = *m_dialogs;
     dialog->reply = [&](DialogKind, OpenFileNameRecord& record) {
         m_window->close();
         record.lpstrFile = QStringLiteral("/picked.bin") + QString(250, QChar(u'\0'));
@@ -392,12 +460,12 @@ void tst_StartAction::closeWhileDialogOpenInRun() {
         if (auto* d = qobject_cast<QDialog*>(modal))
             d->reject();
     });
-    EngineProbe probe;
-    probe.onProgress = [&](int call) {
+    m_probe->onProgress = [&](int call) {
         if (call == 2)
             click(*m_window, opened.toLatin1().constData());
     };
     click(*m_window, "Picture4");
+    QVERIFY(runEnds(*m_window));
 
     QCOMPARE(catcher.boxes.size(), 0);
     QVERIFY(!m_window->isVisible());

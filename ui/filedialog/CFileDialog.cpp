@@ -29,11 +29,6 @@ const RunTimeError kOverflow{6, QStringLiteral("Overflow")};
 const RunTimeError kOutOfMemory{7, QStringLiteral("Out of memory")};
 const RunTimeError kInternalError{51, QStringLiteral("Internal error")};
 
-CFileDialog::BackendFactory& backendFactory() {
-    static CFileDialog::BackendFactory factory;
-    return factory;
-}
-
 std::shared_ptr<FileDialogBackend> platformBackend() {
 #ifdef _WIN32
     return std::make_shared<WinFileDialogBackend>();
@@ -49,14 +44,8 @@ constexpr int kLargestPosition = std::numeric_limits<std::int16_t>::max();
 } // namespace
 
 CFileDialog::CFileDialog(std::shared_ptr<FileDialogBackend> backend) : m_backend(std::move(backend)) {
-    if (!m_backend && backendFactory())
-        m_backend = backendFactory()();
     if (!m_backend)
         m_backend = platformBackend();
-}
-
-void CFileDialog::setBackendFactory(BackendFactory factory) {
-    backendFactory() = std::move(factory);
 }
 
 QString CFileDialog::DefaultExt() const {

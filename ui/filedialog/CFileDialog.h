@@ -13,14 +13,11 @@
 // read FileName/FileTitle when it returned true. Each instance carries its own settings.
 class CFileDialog {
 public:
+    // Makes the backend for each new dialog; how the main window lets a caller choose its dialogs.
     using BackendFactory = std::function<std::shared_ptr<FileDialogBackend>()>;
 
-    // Without a backend, the one made by the current factory (the platform's dialog by default).
+    // Without a backend, the platform's dialog.
     explicit CFileDialog(std::shared_ptr<FileDialogBackend> backend = nullptr);
-
-    // Lets tests put a scripted dialog behind every instance created without an explicit backend,
-    // including those that the main window makes per click. An empty factory restores the platform's.
-    static void setBackendFactory(BackendFactory factory);
 
     QString DefaultExt() const;
     void setDefaultExt(const QString& value);

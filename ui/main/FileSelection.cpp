@@ -19,9 +19,9 @@ constexpr std::int32_t kOpenFlags = 0x1000 | 0x2000 | 0x4;
 
 namespace FileSelection {
 
-void browseInto(QLineEdit* box, QWidget* owner) {
+void browseInto(QLineEdit* box, QWidget* owner, const CFileDialog::BackendFactory& dialogs) {
     // A new dialog per click, so nothing of an earlier choice (folder, name) is carried into this one.
-    CFileDialog dialog;
+    CFileDialog dialog(dialogs ? dialogs() : nullptr);
     dialog.setDialogTitle(QStringLiteral("Open"));
     dialog.setFilter(QStringLiteral("All Files (*.*)|*.*"));
     dialog.setFilterIndex(0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/filedialog/CFileDialog.h"
+
 #include <QString>
 #include <optional>
 
@@ -12,8 +14,9 @@ class QWidget;
 // text and touches nothing else; the start action reads the box when it runs.
 namespace FileSelection {
 
-// Asks for one existing file with a fresh dialog owned by owner; a cancelled or failed dialog leaves the box.
-void browseInto(QLineEdit* box, QWidget* owner);
+// Asks for one existing file with a fresh dialog owned by owner, behind a backend from `dialogs` (the
+// platform's when empty); a cancelled or failed dialog leaves the box.
+void browseInto(QLineEdit* box, QWidget* owner, const CFileDialog::BackendFactory& dialogs = {});
 
 // The full path of the first local file that the dropped data names, if it names any.
 std::optional<QString> firstDroppedFile(const QMimeData* data);

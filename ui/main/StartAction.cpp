@@ -1,42 +1,27 @@
 #include "ui/main/StartAction.h"
 
 #include "ui/main/SizeText.h"
-#include "ui/main/frmMain.h"
 
 #include <QFile>
-#include <QLineEdit>
+#include <system_error>
 #include <utility>
 
-namespace {
-
-// Thrown from the yield hook to end a run that the window no longer wants; the engine treats any
-// exception from a hook as a failure of the work and removes what it had written.
-struct RunStopped {};
-
-StartAction::Engine& engineOverride() {
-    static StartAction::Engine engine;
-    return engine;
+StartAction::StartAction(Engine engine, ProgressSink progress, Finished finished)
+    : m_engine(std::move(engine)), m_progress(std::move(progress)), m_finished(std::move(finished)),
+      m_bell([this] { checkDone(); }) {
+    if (!m_engine.split)
+        m_engine.split = &modFHand::SplitFile;
+    if (!m_engine.join)
+        m_engine.join = &modFHand::JoinFile;
+    m_frame.setInterval(FrameMs);
+    QObject::connect(&m_frame, &QTimer::timeout, &m_frame, [this] { onFrame(); });
 }
 
-StartAction::SplitRoutine splitRoutine() {
-    if (engineOverride().split)
-        return engineOverride().split;
-    return &modFHand::SplitFile;
+StartAction::~StartAction() {
+    // The engine holds open files and temporary names: it must clean up before the process may go.
+    m_stopRequested = true;
+    waitForWorker();
 }
-
-StartAction::JoinRoutine joinRoutine() {
-    if (engineOverride().join)
-        return engineOverride().join;
-    return &modFHand::JoinFile;
-}
-
-} // namespace
-
-void StartAction::setEngine(Engine engine) {
-    engineOverride() = std::move(engine);
-}
-
-StartAction::StartAction(frmMain& window, Controls controls) : m_window(window), m_controls(controls) {}
 
 std::filesystem::path StartAction::toEnginePath(const QString& text) {
 #ifdef _WIN32
@@ -46,70 +31,122 @@ std::filesystem::path StartAction::toEnginePath(const QString& text) {
 #endif
 }
 
-void StartAction::run() {
+bool StartAction::start(const Request& request) {
     if (m_running)
-        return;
+        return false;
     m_running = true;
     m_stopRequested = false;
-    m_controls.startButton->setEnabled(false);
-
-    std::int16_t pieceCount = 0;
-    const std::optional<Messages::Outcome> outcome = work(pieceCount);
-    if (outcome && !m_stopRequested)
-        Messages::show(&m_window, *outcome, pieceCount);
-
-    m_controls.startButton->setEnabled(true);
-    m_running = false;
-    if (m_stopRequested)
-        m_window.close();
+    m_done = false;
+    m_latest = NoProgress;
+    m_drawn = NoProgress;
+    m_frame.start();
+    // The texts become engine values here, on the window's thread: the worker gets no Qt object to share.
+    Job job = toJob(request);
+    try {
+        m_worker = std::thread([this, job] { runOnWorker(job); });
+    } catch (const std::system_error&) {
+        // No thread to be had: told as a failed run at the next frame, not left with the button off for good.
+        m_result = Result{failureOf(job.mode), 0};
+        m_done = true;
+    }
+    return true;
 }
 
-std::optional<Messages::Outcome> StartAction::work(std::int16_t& pieceCount) {
-    // The mode is read once: switching tabs during the run changes neither the run nor its box.
-    switch (m_window.iMode()) {
+std::optional<Messages::Outcome> StartAction::failureOf(std::int16_t mode) {
+    switch (mode) {
     case 0:
-        return split(pieceCount);
+        return Messages::Outcome::SplitFailure;
     case 1:
-        return join(pieceCount);
+        return Messages::Outcome::JoinFailure;
     default:
         return std::nullopt;
     }
 }
 
-Messages::Outcome StartAction::split(std::int16_t& pieceCount) {
-    const QString path = m_controls.splitPath->text();
-    const QString sizeText = m_controls.sizeText->text();
-    // A size that does not fit the engine's 32-bit piece size must not reach it cut or wrapped round.
-    const std::optional<std::int32_t> bytes = SizeText::sizeTextToBytes(sizeText);
-    if (!bytes)
-        return Messages::Outcome::SplitFailure;
+StartAction::Job StartAction::toJob(const Request& request) {
+    Job job;
+    job.mode = request.mode;
+    if (request.mode == 0) {
+        job.path = toEnginePath(request.splitPath);
+        // A size that does not fit the engine's 32-bit piece size must not reach it cut or wrapped round.
+        job.pieceSize = SizeText::sizeTextToBytes(request.sizeText);
+    } else {
+        job.path = toEnginePath(request.joinPath);
+    }
+    return job;
+}
+
+void StartAction::runOnWorker(const Job& job) {
     try {
-        const std::int16_t result = splitRoutine()(toEnginePath(path), *bytes, pieceCount, hooks());
-        return result == 0 ? Messages::Outcome::SplitSuccess : Messages::Outcome::SplitFailure;
-    } catch (const RunStopped&) {
-        return Messages::Outcome::SplitFailure;
+        m_result = work(job);
+    } catch (...) {
+        // An exception must not end the process from the worker; whatever threw, the run failed.
+        m_result = Result{failureOf(job.mode), 0};
+    }
+    m_done = true;
+    m_bell.ring();
+}
+
+void StartAction::onFrame() {
+    drawLatest();
+    // Where the bell cannot ring, the frame is when the window notices the end.
+    checkDone();
+}
+
+void StartAction::checkDone() {
+    if (!m_running || !m_done)
+        return;
+    waitForWorker();
+    m_frame.stop();
+    drawLatest();
+    m_running = false;
+    const Result result = m_result;
+    m_finished(result.outcome, result.pieceCount);
+}
+
+void StartAction::drawLatest() {
+    const std::int32_t latest = m_latest;
+    if (latest == NoProgress || latest == m_drawn)
+        return;
+    m_drawn = latest;
+    m_progress(static_cast<std::int16_t>(latest));
+}
+
+void StartAction::waitForWorker() {
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+StartAction::Result StartAction::work(const Job& job) {
+    switch (job.mode) {
+    case 0:
+        return split(job);
+    case 1:
+        return join(job);
+    default:
+        return {};
     }
 }
 
-Messages::Outcome StartAction::join(std::int16_t& pieceCount) {
-    const QString path = m_controls.joinPath->text();
-    try {
-        const std::int16_t result = joinRoutine()(toEnginePath(path), pieceCount, hooks());
-        return result == 0 ? Messages::Outcome::JoinSuccess : Messages::Outcome::JoinFailure;
-    } catch (const RunStopped&) {
-        return Messages::Outcome::JoinFailure;
-    }
+StartAction::Result StartAction::split(const Job& job) {
+    Result result{Messages::Outcome::SplitFailure, 0};
+    if (job.pieceSize && m_engine.split(job.path, *job.pieceSize, result.pieceCount, hooks()) == modFHand::kSuccess)
+        result.outcome = Messages::Outcome::SplitSuccess;
+    return result;
+}
+
+StartAction::Result StartAction::join(const Job& job) {
+    Result result{Messages::Outcome::JoinFailure, 0};
+    if (m_engine.join(job.path, result.pieceCount, hooks()) == modFHand::kSuccess)
+        result.outcome = Messages::Outcome::JoinSuccess;
+    return result;
 }
 
 modFHand::Hooks StartAction::hooks() {
+    // Called on the worker: nothing here may touch a widget. Every value still arrives in order; only the
+    // latest is kept for the next frame to draw.
     modFHand::Hooks hooks;
-    hooks.progress = [this](std::int16_t percent) { m_window.spProg(percent); };
-    hooks.yield = [this] { yieldToWindow(); };
+    hooks.progress = [this](std::int16_t percent) { m_latest.store(percent, std::memory_order_relaxed); };
+    hooks.stopRequested = [this] { return m_stopRequested.load(std::memory_order_relaxed); };
     return hooks;
-}
-
-void StartAction::yieldToWindow() {
-    m_pump.run();
-    if (m_stopRequested)
-        throw RunStopped{};
 }

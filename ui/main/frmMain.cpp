@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -68,7 +69,9 @@ void setPercentText(QString& text, std::int16_t percent) {
 
 } // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+frmMain::frmMain(QWidget* parent) : frmMain(Services{}, parent) {}
+
+frmMain::frmMain(Services services, QWidget* parent) : QWidget(parent), m_fileDialogs(std::move(services.fileDialogs)) {
     setObjectName(QStringLiteral("frmMain"));
     setUpWindow();
     createTopStrip();
@@ -78,8 +81,11 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     describeControls();
     connectControls();
     m_progressText.reserve(8);
-    m_startAction =
-        std::make_unique<StartAction>(*this, StartAction::Controls{Picture4, txtSFName, txtSegSize, txtSegfname});
+    m_startAction = std::make_unique<StartAction>(
+        std::move(services.engine), [this](std::int16_t percent) { spProg(percent); },
+        [this](std::optional<Messages::Outcome> outcome, std::int16_t pieceCount) {
+            startAction_Finished(outcome, pieceCount);
+        });
 
     m_iMode = 0;
     spProg(0);
@@ -180,11 +186,11 @@ void frmMain::browseLabel_MouseUp(CLabel* label) {
 }
 
 void frmMain::lblBrowse_Click() {
-    FileSelection::browseInto(txtSFName, this);
+    FileSelection::browseInto(txtSFName, this, m_fileDialogs);
 }
 
 void frmMain::lblSBrowse_Click() {
-    FileSelection::browseInto(txtSegfname, this);
+    FileSelection::browseInto(txtSegfname, this, m_fileDialogs);
 }
 
 void frmMain::txtSFName_OLEDragDrop(QDropEvent* event) {
@@ -196,14 +202,27 @@ void frmMain::txtSegfname_OLEDragDrop(QDropEvent* event) {
 }
 
 void frmMain::Picture4_Click() {
-    m_startAction->run();
+    // The mode and the boxes are read once, here: switching tabs or typing during the run changes neither the
+    // run nor its box. The button stays off until the box is closed, so the engine is never entered twice.
+    Picture4->setEnabled(false);
+    m_startAction->start({m_iMode, txtSFName->text(), txtSegSize->text(), txtSegfname->text()});
+}
+
+void frmMain::startAction_Finished(std::optional<Messages::Outcome> outcome, std::int16_t pieceCount) {
+    const bool closing = std::exchange(m_closeAfterRun, false);
+    if (outcome && !closing)
+        Messages::show(this, *outcome, pieceCount);
+    Picture4->setEnabled(true);
+    if (closing)
+        close();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // The engine holds open files in the middle of a run: it is asked to stop at its next block and clean up,
-    // and the window closes itself once the engine has returned.
+    // and the window closes itself once the engine has returned. Meanwhile the window stays usable.
     if (m_startAction->isRunning()) {
         m_startAction->requestStop();
+        m_closeAfterRun = true;
         event->ignore();
         return;
     }

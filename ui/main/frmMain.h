@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ui/filedialog/CFileDialog.h"
+#include "ui/main/StartAction.h"
+
 #include <QPoint>
 #include <QString>
 #include <QWidget>
@@ -12,17 +15,24 @@ class CLabel;
 class CPictureBox;
 class CTextBox;
 class QDropEvent;
-class StartAction;
 
 // The borderless main window: two mode panels under two tab pictures, a start button and a progress box.
 class frmMain : public QWidget {
     Q_OBJECT
 public:
+    // What the window works with; an empty member stands for the real one (the engine, the platform's dialog).
+    struct Services {
+        StartAction::Engine engine;
+        CFileDialog::BackendFactory fileDialogs;
+    };
+
     explicit frmMain(QWidget* parent = nullptr);
+    explicit frmMain(Services services, QWidget* parent = nullptr);
+    // Waits for a run that is still going: the engine cleans up before the window is gone.
     ~frmMain() override;
 
-    // Shows one percentage in the progress box; called after every copied block, it draws only when the
-    // picture would change.
+    // Shows one percentage in the progress box; called at most once per frame during a run, it draws only when
+    // the picture would change.
     void spProg(std::int16_t percent);
 
     // 0 split, 1 join; set by the tab pictures, read by the start action.
@@ -44,6 +54,7 @@ private slots:
     void lblBrowse_Click();
     void lblSBrowse_Click();
     void Picture4_Click();
+    void startAction_Finished(std::optional<Messages::Outcome> outcome, std::int16_t pieceCount);
     void txtSFName_OLEDragDrop(QDropEvent* event);
     void txtSegfname_OLEDragDrop(QDropEvent* event);
 
@@ -65,7 +76,9 @@ private:
     CTextBox* makeTextBox(QWidget* parent, const char* name, const QRect& place, const QString& toolTip);
     CLabel* makeBrowseLabel(QWidget* parent, const char* name, const QRect& place);
 
+    CFileDialog::BackendFactory m_fileDialogs;
     std::unique_ptr<StartAction> m_startAction;
+    bool m_closeAfterRun = false;
     std::int16_t m_iMode = 0;
     bool m_dragging = false;
     bool m_shownOnce = false;

@@ -29,11 +29,9 @@ void RecordingFileDialogBackend::cancel() {
     reply = [](DialogKind, OpenFileNameRecord&) { return 0; };
 }
 
-ScopedRecordingBackend::ScopedRecordingBackend() : m_backend(std::make_shared<RecordingFileDialogBackend>()) {
-    std::weak_ptr<RecordingFileDialogBackend> backend = m_backend;
-    CFileDialog::setBackendFactory([backend]() -> std::shared_ptr<FileDialogBackend> { return backend.lock(); });
-}
+RecordingDialogs::RecordingDialogs() : m_backend(std::make_shared<RecordingFileDialogBackend>()) {}
 
-ScopedRecordingBackend::~ScopedRecordingBackend() {
-    CFileDialog::setBackendFactory({});
+CFileDialog::BackendFactory RecordingDialogs::factory() const {
+    std::weak_ptr<RecordingFileDialogBackend> backend = m_backend;
+    return [backend]() -> std::shared_ptr<FileDialogBackend> { return backend.lock(); };
 }

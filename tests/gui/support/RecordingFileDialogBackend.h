@@ -28,14 +28,13 @@ public:
     QList<Call> calls;
 };
 
-// Puts a recording backend behind every CFileDialog made while it lives (also those made by the
-// main window on a browse click), and restores the platform's dialog afterwards.
-class ScopedRecordingBackend {
+// One recording backend behind every CFileDialog made through factory(), such as those the main window
+// makes on a browse click when it was given the factory.
+class RecordingDialogs {
 public:
-    ScopedRecordingBackend();
-    ~ScopedRecordingBackend();
-    ScopedRecordingBackend(const ScopedRecordingBackend&) = delete;
-    ScopedRecordingBackend& operator=(const ScopedRecordingBackend&) = delete;
+    RecordingDialogs();
+
+    CFileDialog::BackendFactory factory() const;
 
     RecordingFileDialogBackend& operator*() const { return *m_backend; }
     RecordingFileDialogBackend* operator->() const { return m_backend.get(); }
