@@ -303,13 +303,13 @@ void tst_frmMain::keysActLikeAClick() {
     QFETCH(QString, name);
     QFETCH(int, key);
     QFETCH(QString, effect);
-    ScopedRecordingBackend dialogs;
+    RecordingDialogs dialogs;
     QString seenModal;
     ModalCatcher modals([&seenModal](QWidget* modal) {
         seenModal = modal->objectName();
         modal->close();
     });
-    frmMain w;
+    frmMain w({{}, dialogs.factory()});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     if (name == QLatin1String("imgTab_0"))
