@@ -1,4 +1,5 @@
-# Quick start: `make run` opens the window, `make test` runs every test.
+# Quick start: `make run` opens the window, `make test` runs every test, `make check` builds and runs the tests
+# of the build folder only (no package install, no sanitizer, fuzzing, Windows or unprivileged run).
 BUILD   ?= build
 JOBS    ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
@@ -6,9 +7,12 @@ SANITIZE_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 TSAN_TESTS ?= tst_startaction tst_windowpace tst_badinput
 FUZZ_BUILD ?= build-fuzz
+WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 30
+# Warnings stop the build in CI only, where a new one must be fixed before it lands; locally they are shown.
+WERROR := $(if $(filter true 1 yes,$(CI)),ON,OFF)
 
-.PHONY: all deps test-deps configure build run test sanitize tsan fuzz bench package format clean
+.PHONY: all deps test-deps configure build run check test unprivileged windows sanitize tsan fuzz bench package format clean
 
 all: build
 
@@ -19,7 +23,7 @@ test-deps:
 	tools/install-deps.sh test
 
 configure: deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DZARVEL_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
@@ -27,14 +31,31 @@ build: configure
 run: build
 	./$(BUILD)/zarvel
 
+# Daily work: build what changed and run the tests of the build folder.
+check:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DZARVEL_WERROR=$(WERROR)
+	cmake --build $(BUILD) -j$(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure
+
 test: test-deps build
 	ctest --test-dir $(BUILD) --output-on-failure
+	$(MAKE) unprivileged
+	$(MAKE) windows
 	docs/check-reliability.sh
 	$(MAKE) sanitize
 	$(MAKE) tsan
 	$(MAKE) fuzz
 
+# The engine tests once more as a user without privileges, as a developer runs them.
+unprivileged:
+	tools/unprivileged-tests.sh $(BUILD)
+
+# The engine and its portable tests cross-built for Windows and run under Wine.
+windows: test-deps
+	tests/windows/run.sh $(WINDOWS_BUILD) $(JOBS)
+
 # Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer; the first report fails the run.
+# Warnings are gated by the Release build alone: GCC's sanitizer instrumentation raises false ones of its own.
 sanitize: test-deps
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARVEL_SANITIZE=ON -DZARVEL_BUILD_BENCH=OFF
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
@@ -75,4 +96,4 @@ format:
 	find engine ui tests bench tools main.cpp -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) build-*/

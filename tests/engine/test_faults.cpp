@@ -28,7 +28,6 @@ using modFHand::SplitFile;
 
 namespace {
 
-constexpr std::int16_t kUntouched = 77;
 constexpr int kLeakedDescriptor = 90;
 constexpr int kNoUnprivilegedUser = 91;
 
@@ -78,16 +77,6 @@ std::vector<std::string> Temporaries(const fs::path& folder) {
             found.push_back(name);
     }
     return found;
-}
-
-std::string MakeSeries(const fs::path& stem, const std::vector<std::size_t>& lengths) {
-    std::string whole;
-    for (std::size_t k = 0; k < lengths.size(); ++k) {
-        const std::string bytes = Pattern(lengths[k], static_cast<unsigned>(k + 3));
-        WriteFile(modFHand::PieceName(stem, static_cast<std::int32_t>(k + 1)), bytes);
-        whole += bytes;
-    }
-    return whole;
 }
 
 // A work that could block forever (a FIFO opened for reading, a device read to its end) ends the whole test
@@ -148,6 +137,11 @@ private:
 
 enum class Work { Split, Join };
 
+// Where the disk can't be mounted, the same write failure comes from a limit on the size of the files the process
+// writes. It must lie below one piece's size, or every piece of the split would fit under it and the split succeed.
+constexpr std::uint64_t kFileSizeLimit = 50000;
+constexpr std::int32_t kFullDiskPieceSize = 100000;
+
 // 600 000 bytes already on a 1 MiB disk: a second copy can't fit, whether as pieces or as a joined output.
 void PrepareFullDiskCase(Work work, const fs::path& folder) {
     if (work == Work::Split)
@@ -157,7 +151,7 @@ void PrepareFullDiskCase(Work work, const fs::path& folder) {
 }
 
 std::int16_t RunFullDiskCase(Work work, const fs::path& folder, std::int16_t& count) {
-    return work == Work::Split ? SplitFile(folder / "big.bin", 100000, count, {})
+    return work == Work::Split ? SplitFile(folder / "big.bin", kFullDiskPieceSize, count, {})
                                : JoinFile(folder / "big.bin.002", count, {});
 }
 
@@ -185,13 +179,12 @@ TEST(Faults, DiskFullInTheMiddleOfTheWork) {
                 Checked([&](std::int16_t& count) { return RunFullDiskCase(work, dir / "disk", count); }, countChanged);
             ExpectFailureLeftNothing(result, countChanged, before, dir / "disk", what);
         } else {
-            // Without a disk of its own the same write failure comes from a file-size limit on the process.
-            RecordProperty("disk_full_" + what, "RLIMIT_FSIZE of 300000 bytes");
+            RecordProperty("disk_full_" + what, "RLIMIT_FSIZE of " + std::to_string(kFileSizeLimit) + " bytes");
             std::cout << "[   INFO   ] disk full (" << what << "): mount refused, RLIMIT_FSIZE instead\n";
             fs::create_directory(dir / what);
             PrepareFullDiskCase(work, dir / what);
             const auto before = Contents(dir / what);
-            const int result = RunWithFileSizeLimit(300000, FullDiskUnderFileSizeLimit, dir / what);
+            const int result = RunWithFileSizeLimit(kFileSizeLimit, FullDiskUnderFileSizeLimit, dir / what);
             ExpectFailureLeftNothing(result, false, before, dir / what, what);
         }
     }
@@ -225,8 +218,9 @@ TEST(Faults, SourceRemovedOrReplacedDuringSplitStillGivesTheWholeFile) {
         for (int k = 1; k <= 4; ++k)
             joined += ReadFile(modFHand::PieceName(source, k));
         EXPECT_EQ(joined, bytes);
-        if (change == Change::ReplacedByAnotherFile)
+        if (change == Change::ReplacedByAnotherFile) {
             EXPECT_EQ(ReadFile(source), "someone else's file");
+        }
     }
 }
 
@@ -383,12 +377,12 @@ TEST(Faults, NamesAndPathsTooLongForTheFileSystem) {
         int result;
         fs::path output; // what a success adds, with the bytes of deepMember's series
     } cases[] = {
-        {"split: piece name longer than NAME_MAX", Work::Split, longSource, 4},
-        {"split: piece path longer than PATH_MAX", Work::Split, deepSource, 4},
-        {"split: source path longer than PATH_MAX", Work::Split, beyond, 1},
-        {"join: member name longer than NAME_MAX", Work::Join, shortCounter, 2},
+        {"split: piece name longer than NAME_MAX", Work::Split, longSource, 4, {}},
+        {"split: piece path longer than PATH_MAX", Work::Split, deepSource, 4, {}},
+        {"split: source path longer than PATH_MAX", Work::Split, beyond, 1, {}},
+        {"join: member name longer than NAME_MAX", Work::Join, shortCounter, 2, {}},
         {"join: temporary path longer than PATH_MAX", Work::Join, modFHand::PieceName(deepMember, 2), 0, deepMember},
-        {"join: picked path longer than PATH_MAX", Work::Join, fs::path(beyond.native() + ".001"), 1},
+        {"join: picked path longer than PATH_MAX", Work::Join, fs::path(beyond.native() + ".001"), 1, {}},
     };
     for (const auto& c : cases) {
         bool countChanged = false;
@@ -443,13 +437,14 @@ TEST(Faults, SourcesThatAreNoFilesAreRefusedAtOnce) {
 
 namespace {
 
-// The unprivileged user and group of Debian; the case runs as them so that permissions bind.
+// The unprivileged user and group of Debian. Permissions don't bind root, so root runs a case as them; any other
+// user runs it as themselves. The folder's modes below deny the owner and the others alike.
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNogroup = 65534;
 
-int AsNobody(const std::function<int()>& fn) {
+int Unprivileged(const std::function<int()>& fn) {
     return InChild([&] {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNogroup) != 0 || ::setuid(kNobody) != 0)
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNogroup) != 0 || ::setuid(kNobody) != 0))
             return kNoUnprivilegedUser;
         if (::access("/", W_OK) == 0)
             return kNoUnprivilegedUser; // still privileged after all
@@ -472,20 +467,20 @@ TEST(Faults, NoReadOrWritePermission) {
     };
     for (const auto& c : cases) {
         TempFolder dir;
-        const bool readOnlyFolder = c.denied == Denied::SourceFolderReadOnly || c.denied == Denied::JoinFolderReadOnly;
-        fs::permissions(dir.path(), readOnlyFolder ? fs::perms(0755) : fs::perms(0777));
         if (c.work == Work::Split) {
             WriteFile(dir / "f", Pattern(250));
-            fs::permissions(dir / "f", c.denied == Denied::SourceUnreadable ? fs::perms(0600) : fs::perms(0644));
+            fs::permissions(dir / "f", c.denied == Denied::SourceUnreadable ? fs::perms(0200) : fs::perms(0644));
         } else {
             MakeSeries(dir / "f", {100, 100, 100});
             for (int k = 1; k <= 3; ++k)
                 fs::permissions(modFHand::PieceName(dir / "f", k), fs::perms(0644));
             if (c.denied == Denied::MemberUnreadable)
-                fs::permissions(dir / "f.002", fs::perms(0600));
+                fs::permissions(dir / "f.002", fs::perms(0200));
         }
+        const bool readOnlyFolder = c.denied == Denied::SourceFolderReadOnly || c.denied == Denied::JoinFolderReadOnly;
+        fs::permissions(dir.path(), readOnlyFolder ? fs::perms(0555) : fs::perms(0777));
         const auto before = Contents(dir.path());
-        const int status = AsNobody([&] {
+        const int status = Unprivileged([&] {
             bool countChanged = false;
             const int result = Checked(
                 [&](std::int16_t& count) {
@@ -497,7 +492,7 @@ TEST(Faults, NoReadOrWritePermission) {
         });
         if (status == kNoUnprivilegedUser)
             GTEST_SKIP() << "can't run as an unprivileged user here, so permissions don't bind: skipped";
-        RecordProperty("permissions", "ran as uid 65534");
+        RecordProperty("permissions", ::geteuid() == 0 ? "ran as uid 65534" : "ran as the test's own user");
         ExpectFailureLeftNothing(status, false, before, dir.path(), std::to_string(static_cast<int>(c.denied)));
     }
 }
@@ -510,7 +505,7 @@ TEST(Faults, JoinInAFolderThatCanBeWrittenButNotListed) {
     for (int k = 1; k <= 2; ++k)
         fs::permissions(modFHand::PieceName(dir / "f", k), fs::perms(0644));
     fs::permissions(dir.path(), fs::perms(0333));
-    const int status = AsNobody([&] {
+    const int status = Unprivileged([&] {
         bool countChanged = false;
         const int result =
             Checked([&](std::int16_t& count) { return JoinFile(dir / "f.001", count, {}); }, countChanged);

@@ -10,24 +10,6 @@
 using namespace enginetest;
 using modFHand::JoinFile;
 
-namespace {
-
-constexpr std::int16_t kUntouched = 77;
-
-// Writes pieces named stem.001 ... from the given lengths; returns their concatenation.
-std::string MakeSeries(const fs::path& stem, const std::vector<std::size_t>& lengths) {
-    std::string whole;
-    unsigned seed = 1;
-    for (std::size_t k = 0; k < lengths.size(); ++k) {
-        const std::string bytes = Pattern(lengths[k], seed++);
-        WriteFile(modFHand::PieceName(stem, static_cast<std::int32_t>(k + 1)), bytes);
-        whole += bytes;
-    }
-    return whole;
-}
-
-} // namespace
-
 TEST(Join, RebuildsTheSeriesFromAnyMember) {
     const std::vector<std::size_t> lengths = {12000, 12000, 777};
     for (const char* picked : {"movie.avi.001", "movie.avi.002", "movie.avi.003", "movie.avi.009"}) {
@@ -92,7 +74,9 @@ TEST(Join, RefusesWithTheFirstFailingCheckAndWritesNothing) {
     MakeSeries(dir / "readme", {4});
     WriteFile(dir / "readme", "r");
     fs::create_directory(dir / "folder.001");
-    MakeFifo(dir / "fifo.001");
+#ifndef _WIN32
+    MakeFifo(dir / "fifo.001"); // Windows has no FIFOs: there the name is missing, and refused all the same
+#endif
     const auto before = dir.Names();
     const struct {
         fs::path picked;
@@ -129,6 +113,7 @@ TEST(Join, PathWithoutSeparatorFailsWithNothingWritten) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.001"});
 }
 
+#ifndef _WIN32
 TEST(Join, AnyEntryUnderTheOutputNameCountsAsPresent) {
     enum class Entry { Folder, Fifo, Socket, LinkToFile, DanglingLink, LinkToFolder };
     for (const Entry entry :
@@ -165,7 +150,9 @@ TEST(Join, AnyEntryUnderTheOutputNameCountsAsPresent) {
         EXPECT_FALSE(fs::exists(dir / "nowhere"));
     }
 }
+#endif
 
+#ifndef _WIN32
 TEST(Join, MembersThatAreNotRegularFilesEndTheSeries) {
     TempFolder dir;
     const std::string first = MakeSeries(dir / "m", {40});
@@ -176,7 +163,9 @@ TEST(Join, MembersThatAreNotRegularFilesEndTheSeries) {
     EXPECT_EQ(count, 1);
     EXPECT_EQ(ReadFile(dir / "m"), first);
 }
+#endif
 
+#ifndef _WIN32
 TEST(Join, LinkedMembersAreFollowed) {
     TempFolder dir;
     fs::create_directory(dir / "elsewhere");
@@ -187,6 +176,7 @@ TEST(Join, LinkedMembersAreFollowed) {
     ASSERT_EQ(JoinFile(dir / "p.002", count, {}), 0);
     EXPECT_EQ(ReadFile(dir / "p"), whole);
 }
+#endif
 
 TEST(Join, ReportsProgressAndYieldsAtTheRightMoments) {
     constexpr int Y = Recorder::kYield;
@@ -294,6 +284,7 @@ TEST(Join, FailureDuringTheWorkLeavesNothingUnderOrBesideTheOutput) {
     }
 }
 
+#ifndef _WIN32
 namespace {
 
 int JoinFromFirstMember(const fs::path& first) {
@@ -311,6 +302,7 @@ TEST(Join, AWriteThatFailsForRealEndsInFailureWithNothingLeft) {
     EXPECT_EQ(RunWithFileSizeLimit(60000, JoinFromFirstMember, dir / "w.001"), 4);
     EXPECT_EQ(dir.Names(), pieces);
 }
+#endif
 
 TEST(Join, KeepsUnicodeBlankAndDottedNamesUntouched) {
     const struct {
@@ -318,22 +310,26 @@ TEST(Join, KeepsUnicodeBlankAndDottedNamesUntouched) {
         std::string stem;
     } cases[] = {
         {"plain", "\xd9\x81\xd8\xa7\xd8\xa6\xd9\x84 \xd9\xb9\xdb\x8c\xd8\xb3\xd9\xb9.bin"},
-        {" blank folder ", "  blanks at both ends  "},
+#ifndef _WIN32
+        {" blank folder ", "  blanks at both ends  "}, // Windows drops blanks at the end of a name
+#endif
         {"My.Folder", "a.b.c"},
         {"x.y", std::string(251, 'n')},
     };
     for (const auto& c : cases) {
         TempFolder dir;
-        fs::create_directories(dir / c.folder);
-        const std::string whole = MakeSeries(dir / c.folder / c.stem, {100, 50});
+        const fs::path folder = dir / fs::u8path(c.folder);
+        const fs::path stem = folder / fs::u8path(c.stem);
+        fs::create_directories(folder);
+        const std::string whole = MakeSeries(stem, {100, 50});
         std::int16_t count = 0;
-        ASSERT_EQ(JoinFile(modFHand::PieceName(dir / c.folder / c.stem, 2), count, {}), 0) << c.stem;
-        EXPECT_EQ(ReadFile(dir / c.folder / c.stem), whole);
-        EXPECT_EQ(fs::directory_iterator(dir / c.folder) != fs::directory_iterator(), true);
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir / c.folder), fs::directory_iterator()), 3);
+        ASSERT_EQ(JoinFile(modFHand::PieceName(stem, 2), count, {}), 0) << c.stem;
+        EXPECT_EQ(ReadFile(stem), whole);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
     }
 }
 
+#ifndef _WIN32
 // Users already have series cut by the standard tool; those must join, and ours must round-trip through it.
 TEST(Join, JoinsASeriesWrittenByCoreutilsSplit) {
     for (const std::size_t length : {std::size_t(1), std::size_t(1447035), std::size_t(5 * 1447035 + 3)}) {
@@ -348,6 +344,7 @@ TEST(Join, JoinsASeriesWrittenByCoreutilsSplit) {
         EXPECT_TRUE(SameContent(dir / "orig", dir / "FILE")) << length;
     }
 }
+#endif
 
 TEST(Join, RoundTripsWhatSplitWrote) {
     // Pieces larger than one kernel copy call too, and a memory-backed folder beside the disk's, since each

@@ -6,16 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace enginetest;
 using modFHand::SplitFile;
 
 namespace {
-
-constexpr std::int16_t kUntouched = 77;
 
 std::vector<std::string> SeriesNames(const std::string& name, int count) {
     std::vector<std::string> names{name};
@@ -67,8 +67,9 @@ TEST(Split, RefusesWithTheFirstFailingCheckAndWritesNothing) {
     WriteFile(dir / "small", Pattern(1000));
     WriteFile(dir / "empty", "");
     fs::create_directory(dir / "folder");
-    MakeFifo(dir / "fifo");
-    fs::resize_file(dir / "small", 1000);
+#ifndef _WIN32
+    MakeFifo(dir / "fifo"); // Windows has no FIFOs: there the name is missing, and refused all the same
+#endif
     WriteFile(dir / "ten", "");
     fs::resize_file(dir / "ten", 10485760);
     const auto before = dir.Names();
@@ -88,7 +89,6 @@ TEST(Split, RefusesWithTheFirstFailingCheckAndWritesNothing) {
         {dir / "small", INT32_MIN, 2},
         {dir / "small", 1, 3},
         {dir / "ten", 10485, 3},
-        {dir / "small", 1, 3},
     };
     for (const auto& c : cases) {
         std::int16_t count = kUntouched;
@@ -172,6 +172,7 @@ TEST(Split, OlderLongerPieceLeavesNoStaleBytes) {
     EXPECT_EQ(ReadFile(dir / "f.002"), Pattern(150).substr(100));
 }
 
+#ifndef _WIN32
 TEST(Split, NeverWritesThroughALinkOrIntoTheSourceItself) {
     enum class Kind { SymlinkToOther, SymlinkToSource, HardLinkToSource, Folder, Fifo };
     for (const Kind kind :
@@ -207,6 +208,7 @@ TEST(Split, NeverWritesThroughALinkOrIntoTheSourceItself) {
         EXPECT_EQ(dir.Names(), before) << "piece 001 of this run must be gone";
     }
 }
+#endif
 
 TEST(Split, RemovesTheRestOfAnOlderLongerSeriesUpToTheFirstGap) {
     const struct {
@@ -217,10 +219,12 @@ TEST(Split, RemovesTheRestOfAnOlderLongerSeriesUpToTheFirstGap) {
         {{"f.003", "f.004", "f.005"}, {}, {}},
         {{"f.003", "f.004", "f.006"}, {}, {"f.006"}},
         {{"f.004"}, {}, {"f.004"}},
+#ifndef _WIN32
         // A link counts as a piece, as it does for join; the link goes, what it points to stays.
         {{"f.003", "f.005"}, {"f.004"}, {}},
         {{}, {"f.003"}, {}},
         {{"f.005"}, {"f.003", "f.004"}, {}},
+#endif
     };
     for (const auto& c : cases) {
         TempFolder dir;
@@ -292,6 +296,7 @@ TEST(Split, FailureDuringTheWorkRemovesThisRunsPiecesAndKeepsTheSource) {
     }
 }
 
+#ifndef _WIN32
 namespace {
 
 int SplitIntoHundredKilobytePieces(const fs::path& source) {
@@ -310,27 +315,37 @@ TEST(Split, AWriteThatFailsForRealEndsInFailureWithNothingLeft) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"});
     EXPECT_EQ(ReadFile(dir / "f"), Pattern(500000));
 }
+#endif
 
+// Windows drops blanks and dots at the end of a name, so there those names can't exist in the first place.
 TEST(Split, KeepsUnicodeBlankAndLongNamesUntouched) {
     const std::string names[] = {
         "\xd9\x81\xd8\xa7\xd8\xa6\xd9\x84 \xd9\xb9\xdb\x8c\xd8\xb3\xd9\xb9.bin", // Urdu
-        "  blanks at both ends  ",
         std::string(251, 'n'),
+#ifndef _WIN32
+        "  blanks at both ends  ",
         " .dots. in .name. ",
+#endif
     };
+#ifdef _WIN32
+    const fs::path folder = "sub .folder";
+#else
+    const fs::path folder = "sub.folder ";
+#endif
     for (const std::string& name : names) {
         TempFolder dir;
-        fs::create_directory(dir / "sub.folder ");
-        const fs::path source = dir / "sub.folder " / name;
+        fs::create_directory(dir / folder);
+        const fs::path source = dir / folder / fs::u8path(name);
         WriteFile(source, Pattern(250));
         std::int16_t count = 0;
         ASSERT_EQ(SplitFile(source, 100, count, {}), 0) << name;
         EXPECT_EQ(count, 3);
-        EXPECT_TRUE(fs::is_regular_file(source.native() + ".003")) << name;
+        EXPECT_TRUE(fs::is_regular_file(modFHand::PieceName(source, 3))) << name;
         EXPECT_EQ(Concatenate(source, 3), Pattern(250));
     }
 }
 
+#ifndef _WIN32
 TEST(Split, FollowsALinkedSourceAndNamesPiecesAfterTheLink) {
     TempFolder dir;
     fs::create_directory(dir / "real");
@@ -340,7 +355,9 @@ TEST(Split, FollowsALinkedSourceAndNamesPiecesAfterTheLink) {
     ASSERT_EQ(SplitFile(dir / "alias", 100, count, {}), 0);
     EXPECT_EQ(Concatenate(dir / "alias", 2), Pattern(150));
 }
+#endif
 
+#ifndef _WIN32
 TEST(Split, PiecesConcatenateBackWithCat) {
     for (const std::size_t length : {std::size_t(0), std::size_t(1447035), std::size_t(3 * 1447035 + 17)}) {
         TempFolder dir;
@@ -395,3 +412,4 @@ TEST(Split, FallsBackToTemporaryNamesWhereUnnamedPiecesCantBeHeld) {
         EXPECT_EQ(Concatenate(dir / "f", 300), bytes);
     }
 }
+#endif

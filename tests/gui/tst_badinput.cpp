@@ -1,6 +1,7 @@
 // Bad input typed, picked or dropped into the real window, run through the real engine: each ends in the
 // mode's box with the folder as it was, the start button usable again, and the next run working.
 #include "gui/support/ModalCatcher.h"
+#include "gui/support/TestFiles.h"
 #include "ui/main/frmMain.h"
 
 #include <QDir>
@@ -18,18 +19,6 @@ const QString SplitDone = QStringLiteral("Kamiyaabi!");
 const QString JoinFailed = QStringLiteral("Aik masla darpesh hai!");
 const QString JoinDone = QStringLiteral("Kamyaabi");
 const QString Urdu = QStringLiteral("فائل ٹیسٹ.bin");
-
-QByteArray content(int bytes, int seed = 1) {
-    QByteArray data(bytes, Qt::Uninitialized);
-    for (int i = 0; i < bytes; ++i)
-        data[i] = static_cast<char>((i * 131 + seed * 17 + i / 251) & 0xFF);
-    return data;
-}
-
-bool writeFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
 
 // Every file of the folder (hidden ones included, so a leftover temporary shows) with its bytes.
 QMap<QString, QByteArray> snapshot(const QDir& dir) {

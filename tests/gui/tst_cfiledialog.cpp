@@ -90,7 +90,7 @@ void tst_CFileDialog::browsePropertiesReachTheRecord() {
     dialog.setDialogTitle("Open");
     dialog.setFilter("All Files (*.*)|*.*");
     dialog.setFilterIndex(0);
-    dialog.setFlags(12292);
+    dialog.setFlags(OpenFileNameFlags::BrowseForFile);
     dialog.setHWndParent(owner.winId());
     dialog.setInitialDir("");
     dialog.Show(true);
@@ -98,7 +98,7 @@ void tst_CFileDialog::browsePropertiesReachTheRecord() {
     QCOMPARE(backend->calls.first().kind, DialogKind::Open);
     QCOMPARE(r.lpstrTitle, std::optional<QString>("Open"));
     QCOMPARE(visible(*r.lpstrFilter), visible("All Files (*.*)" + nuls(1) + "*.*" + nuls(2)));
-    QCOMPARE(r.Flags, 0x3004u);
+    QCOMPARE(r.Flags, OpenFileNameFlags::BrowseForFile);
     QCOMPARE(r.hwndOwner, static_cast<std::uintptr_t>(owner.winId()));
     QCOMPARE(r.lpstrInitialDir, std::optional<QString>(QString())); // set to empty is not null
 }
@@ -168,17 +168,17 @@ void tst_CFileDialog::choiceIsTrimmedAndOnlyNamesReadBack() {
         r.lpstrFile = "C:\\dir\\movie.avi.001" + nuls(240);
         r.lpstrFileTitle = "movie.avi.001" + nuls(247);
         r.nFilterIndex = 3;
-        r.Flags |= 0x80000;
+        r.Flags |= OpenFileNameFlags::Explorer;
         return 1;
     };
     CFileDialog dialog(backend);
     dialog.setFilterIndex(1);
-    dialog.setFlags(0x1000);
+    dialog.setFlags(OpenFileNameFlags::FileMustExist);
     QVERIFY(dialog.Show(true));
     QCOMPARE(dialog.FileName(), "C:\\dir\\movie.avi.001");
     QCOMPARE(dialog.FileTitle(), "movie.avi.001");
     QCOMPARE(dialog.FilterIndex(), 1);
-    QCOMPARE(dialog.Flags(), 0x1000);
+    QCOMPARE(dialog.Flags(), std::int32_t(OpenFileNameFlags::FileMustExist));
 }
 
 void tst_CFileDialog::returnedBuffers_data() {
@@ -393,7 +393,7 @@ void tst_CFileDialog::qtDialogRoundTrip() {
     CFileDialog dialog(std::make_shared<QtFileDialogBackend>());
     dialog.setDialogTitle("Open");
     dialog.setFilter("All Files (*.*)|*.*");
-    dialog.setFlags(12292);
+    dialog.setFlags(OpenFileNameFlags::BrowseForFile);
     dialog.setHWndParent(owner.winId());
     dialog.setFileName("kept");
     QCOMPARE(dialog.Show(true), accept);

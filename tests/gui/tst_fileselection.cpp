@@ -101,7 +101,7 @@ void tst_FileSelection::browse() {
     QCOMPARE(call.record.lpstrTitle, std::optional<QString>(QStringLiteral("Open")));
     QCOMPARE(call.record.lpstrFilter, std::optional<QString>(QString::fromLatin1("All Files (*.*)\0*.*\0\0", 21)));
     QCOMPARE(call.record.nFilterIndex, 0);
-    QCOMPARE(call.record.Flags, 12292u);
+    QCOMPARE(call.record.Flags, OpenFileNameFlags::BrowseForFile);
     QCOMPARE(call.record.hwndOwner, static_cast<std::uintptr_t>(m_window->winId()));
     QCOMPARE(call.record.lpstrFile, std::optional<QString>(QString(260, QChar(u'\0'))));
     QVERIFY(!call.record.lpstrInitialDir.has_value());

@@ -105,11 +105,10 @@ void tst_frmAbout::keysAndButtons() {
     QFETCH(bool, closes);
     WhileOpen about;
     QString title, focus, okText;
-    bool modal = false, tool = false, ownedByMain = false, fixed = false, isDefault = true;
+    bool active = false, modal = false, tool = false, ownedByMain = false, fixed = false, isDefault = true;
     about.open(*main, [&](QDialog* d) {
         auto* ok = d->findChild<QPushButton*>(QStringLiteral("cmdOK"));
-        const bool active = QTest::qWaitForWindowActive(d);
-        Q_UNUSED(active); // the focus check below tells the same story more clearly
+        active = QTest::qWaitForWindowActive(d);
         title = d->windowTitle();
         focus = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
         okText = ok->text();
@@ -128,6 +127,7 @@ void tst_frmAbout::keysAndButtons() {
             QTest::keyClick(ok, Qt::Key_Escape);
     });
     QVERIFY(about.seen);
+    QVERIFY(active);
     QCOMPARE(title, QStringLiteral("Zarvel Ke Bare Main"));
     QCOMPARE(focus, QStringLiteral("cmdOK"));
     QCOMPARE(okText, QStringLiteral("&Ok"));

@@ -1,5 +1,5 @@
-#include "ui/widgets/CPictureBox.h"
 #include "ui/main/frmMain.h"
+#include "ui/widgets/CPictureBox.h"
 
 #include <QtTest>
 
@@ -12,7 +12,7 @@ constexpr int MidRow = 7; // a row inside the bar, clear of the frame's top and 
 
 // A pixel of the box's inner drawing area, as the box shows it on screen (inside its one-pixel border).
 QRgb shown(const QImage& box, int x, int y) {
-    return box.pixel(x + 1, y + 1) & 0xFFFFFF | 0xFF000000;
+    return (box.pixel(x + 1, y + 1) & 0xFFFFFF) | 0xFF000000;
 }
 
 QImage render(frmMain& window) {
@@ -67,13 +67,11 @@ void tst_spProg::barEnds() {
     QCOMPARE(shown(box, 100, 12), Black);
     if (lastGrey >= 0) {
         QCOMPARE(shown(box, 31, MidRow), Grey);
-        if (lastGrey != 184)
-            QCOMPARE(shown(box, lastGrey, MidRow), Grey);
-        QCOMPARE(shown(box, lastGrey, 3), lastGrey == 184 ? Black : Grey);
+        QCOMPARE(shown(box, lastGrey, MidRow), Grey);
+        QCOMPARE(shown(box, lastGrey, 3), Grey);
     }
-    if (firstClear >= 0 && firstClear < 203) {
-        QCOMPARE(shown(box, firstClear, MidRow), firstClear == 184 ? Black : Silver);
-    }
+    if (firstClear >= 0)
+        QCOMPARE(shown(box, firstClear, MidRow), Silver);
     QCOMPARE(shown(box, 29, MidRow), Silver);
     QCOMPARE(shown(box, 100, 1), Silver);
     QCOMPARE(shown(box, 100, 13), Silver);

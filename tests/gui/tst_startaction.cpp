@@ -1,6 +1,7 @@
 #include "engine/modFHand.h"
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/RecordingFileDialogBackend.h"
+#include "gui/support/TestFiles.h"
 #include "ui/main/StartAction.h"
 #include "ui/main/frmMain.h"
 
@@ -24,27 +25,9 @@ enum class Setup {
     PiecesAndOutput, // the series, and the whole file still there
 };
 
-QByteArray content(int bytes) {
-    QByteArray data(bytes, Qt::Uninitialized);
-    for (int i = 0; i < bytes; ++i)
-        data[i] = static_cast<char>((i * 131 + i / 251) & 0xFF);
-    return data;
-}
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void prepare(const QDir& dir, const QString& name, int bytes, Setup setup) {
     const QString source = dir.filePath(name);
-    writeFile(source, content(bytes));
+    QVERIFY(writeFile(source, content(bytes)));
     if (setup == Setup::Source)
         return;
     std::int16_t count = 0;

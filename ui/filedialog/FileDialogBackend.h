@@ -29,11 +29,18 @@ struct OpenFileNameRecord {
     std::optional<QString> lpTemplateName;
 };
 
-// Dialog flags that the non-Windows backend understands.
+// The dialog flags this program sets or reads, with the platform's values; the one place they are spelt out.
+// The non-Windows backend acts on OverwritePrompt, AllowMultiSelect and FileMustExist and ignores the rest.
 namespace OpenFileNameFlags {
 constexpr std::uint32_t OverwritePrompt = 0x2;
+constexpr std::uint32_t HideReadOnly = 0x4;
 constexpr std::uint32_t AllowMultiSelect = 0x200;
 constexpr std::uint32_t FileMustExist = 0x1000;
+constexpr std::uint32_t CreatePrompt = 0x2000;
+constexpr std::uint32_t Explorer = 0x80000; // set by the platform in its reply
+
+// The browse labels' dialog: the file must exist, a missing name offers to create it, no read-only box.
+constexpr std::uint32_t BrowseForFile = FileMustExist | CreatePrompt | HideReadOnly;
 } // namespace OpenFileNameFlags
 
 enum class DialogKind { Open, Save };

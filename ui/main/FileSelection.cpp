@@ -10,13 +10,6 @@
 #include <QWidget>
 #include <cstdint>
 
-namespace {
-
-// The file must exist, a missing name offers to create it, and the read-only box is hidden.
-constexpr std::int32_t kOpenFlags = 0x1000 | 0x2000 | 0x4;
-
-} // namespace
-
 namespace FileSelection {
 
 void browseInto(QLineEdit* box, QWidget* owner, const CFileDialog::BackendFactory& dialogs) {
@@ -25,7 +18,7 @@ void browseInto(QLineEdit* box, QWidget* owner, const CFileDialog::BackendFactor
     dialog.setDialogTitle(QStringLiteral("Open"));
     dialog.setFilter(QStringLiteral("All Files (*.*)|*.*"));
     dialog.setFilterIndex(0);
-    dialog.setFlags(kOpenFlags);
+    dialog.setFlags(static_cast<std::int32_t>(OpenFileNameFlags::BrowseForFile));
     dialog.setHWndParent(owner->winId());
     if (dialog.Show(true))
         box->setText(dialog.FileName());

@@ -1,5 +1,7 @@
 #include "engine/support/EngineTestSupport.h"
 
+#include "engine/PieceNames.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -7,12 +9,14 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace enginetest {
 
@@ -37,7 +41,7 @@ TempFolder::~TempFolder() {
 std::vector<std::string> TempFolder::Names() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(path_))
-        names.push_back(entry.path().filename().string());
+        names.push_back(entry.path().filename().u8string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -66,6 +70,16 @@ std::string ReadFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string MakeSeries(const fs::path& stem, const std::vector<std::size_t>& lengths) {
+    std::string whole;
+    for (std::size_t k = 0; k < lengths.size(); ++k) {
+        const std::string bytes = Pattern(lengths[k], static_cast<unsigned>(k + 1));
+        WriteFile(modFHand::PieceName(stem, static_cast<std::int32_t>(k + 1)), bytes);
+        whole += bytes;
+    }
+    return whole;
+}
+
 bool SameContent(const fs::path& a, const fs::path& b) {
     std::ifstream left(a, std::ios::binary), right(b, std::ios::binary);
     if (!left || !right)
@@ -80,6 +94,7 @@ bool SameContent(const fs::path& a, const fs::path& b) {
     return left.eof() && right.eof();
 }
 
+#ifndef _WIN32
 void MakeFifo(const fs::path& path) {
     if (::mkfifo(path.c_str(), 0644) != 0)
         throw std::runtime_error("mkfifo");
@@ -124,6 +139,8 @@ std::string Quoted(const fs::path& path) {
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
+
+#endif
 
 modFHand::Hooks Recorder::Hooks() {
     modFHand::Hooks hooks;

@@ -1,6 +1,7 @@
 #pragma once
 
-// Shared by the engine tests: a fresh folder per test, file helpers, and a recorder of the hook calls.
+// Shared by the engine tests: a fresh folder per test, file helpers, and a recorder of the hook calls. Built for
+// Windows too; what only POSIX offers (FIFOs, sockets, limits, a shell) is left out there.
 
 #include "engine/modFHand.h"
 
@@ -30,12 +31,19 @@ private:
     fs::path path_;
 };
 
+// What a test puts in a piece count before a call, so that a write to it shows.
+constexpr std::int16_t kUntouched = 77;
+
 // Bytes that differ from position to position, so that a misplaced byte shows.
 std::string Pattern(std::size_t length, unsigned seed = 1);
 void WriteFile(const fs::path& path, const std::string& bytes);
 std::string ReadFile(const fs::path& path);
+// Writes pieces named stem.001 ... with the given lengths, each with bytes of its own; returns their concatenation.
+std::string MakeSeries(const fs::path& stem, const std::vector<std::size_t>& lengths);
 // Whole-file comparison in chunks, for files too big to read at once.
 bool SameContent(const fs::path& a, const fs::path& b);
+
+#ifndef _WIN32
 void MakeFifo(const fs::path& path);
 void MakeSocket(const fs::path& path);
 
@@ -46,6 +54,7 @@ int RunWithFileSizeLimit(std::uint64_t limit, int (*fn)(const fs::path&), const 
 // Runs a shell command and returns its exit status.
 int Shell(const std::string& command);
 std::string Quoted(const fs::path& path);
+#endif
 
 // What the engine told the window, in order: a yield is kYield, a progress call its percentage.
 struct Recorder {
