@@ -92,7 +92,6 @@ std::int16_t SplitRun::Execute() {
     if (input_.Size() < length_)
         throw IoFailure("source cut short");
     input_.Close();
-    pacer_.StopIfAsked();
     Publish();
     pacer_.Finished();
     return static_cast<std::int16_t>(pieces_.size());
@@ -132,6 +131,8 @@ void SplitRun::Publish() {
         if (piece.unnamed.IsOpen())
             piece.unnamed.Sync();
     }
+    // The flushes can take minutes on slow media; a stop asked for meanwhile must still leave nothing behind.
+    pacer_.StopIfAsked();
     const auto older = OlderPieces();
     const auto count = static_cast<std::int32_t>(pieces_.size());
     RemoveOlder(1, older[0]);

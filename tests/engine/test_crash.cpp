@@ -131,8 +131,9 @@ void CheckKilledJoin(Mode mode, const KillPoint& point) {
     for (int k = 1; k <= 5; ++k)
         EXPECT_EQ(ReadFile(modFHand::PieceName(dir / "j", k)), kSource.substr((k - 1) * kPieceSize, kPieceSize))
             << what;
-    if (fs::exists(fs::symlink_status(dir / "j")))
+    if (fs::exists(fs::symlink_status(dir / "j"))) {
         EXPECT_EQ(ReadFile(dir / "j"), kSource) << what << ": a partial output under the output's name";
+    }
     auto allowed = PieceNames("j", 5);
     allowed.push_back("j");
     ExpectOnly(dir, allowed, mode, what);

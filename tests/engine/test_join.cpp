@@ -219,8 +219,9 @@ TEST(Join, WritesIntoATemporaryFileBesideTheOutput) {
         ASSERT_EQ(result, 0);
         EXPECT_EQ(seenDuringWork.size(), refused ? 3u : 2u);
         EXPECT_EQ(std::count(seenDuringWork.begin(), seenDuringWork.end(), "t.dat"), 0);
-        if (refused)
+        if (refused) {
             EXPECT_EQ(fs::path(seenDuringWork.front()).extension(), ".tmp");
+        }
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"t.dat", "t.dat.001", "t.dat.002"}));
     }
 }

@@ -184,8 +184,9 @@ TEST(KernelChunk, FitsEveryCallToTheSpeedJustSeen) {
         for (int call = 1; call <= 30; ++call) {
             const std::int64_t chunk = buffer.KernelChunk();
             const double seconds = static_cast<double>(chunk) / bytesPerSecond;
-            if (call > 1)
+            if (call > 1) {
                 EXPECT_LT(seconds, 0.05) << bytesPerSecond << " B/s, call " << call;
+            }
             EXPECT_EQ(chunk % 65536, 0) << bytesPerSecond;
             buffer.KernelCopyTook(chunk, std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                              std::chrono::duration<double>(seconds)));

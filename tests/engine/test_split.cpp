@@ -290,8 +290,9 @@ TEST(Split, FailureDuringTheWorkRemovesThisRunsPiecesAndKeepsTheSource) {
             EXPECT_EQ(result, 4) << static_cast<int>(fault) << refused;
             EXPECT_EQ(count, kUntouched);
             EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"}) << static_cast<int>(fault);
-            if (fault != Fault::SourceCutShort && fault != Fault::SourceCutAfterLastRead)
+            if (fault != Fault::SourceCutShort && fault != Fault::SourceCutAfterLastRead) {
                 EXPECT_EQ(ReadFile(source), Pattern(3 * 1048576));
+            }
         }
     }
 }
