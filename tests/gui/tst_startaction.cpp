@@ -31,7 +31,7 @@ void prepare(const QDir& dir, const QString& name, int bytes, Setup setup) {
     if (setup == Setup::Source)
         return;
     std::int16_t count = 0;
-    QCOMPARE(modFHand::SplitFile(StartAction::toEnginePath(source), 1000, count, {}), std::int16_t(0));
+    QCOMPARE(modFHand::SplitFile(StartAction::toEnginePath(source), 1000, count, {}), modFHand::kSuccess);
     if (setup == Setup::Pieces)
         QVERIFY(QFile::remove(source));
 }
