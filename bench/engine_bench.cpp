@@ -62,7 +62,7 @@ bool parsePieceSize(const char* text, std::int32_t& size) {
 }
 
 int report(const char* what, std::int16_t result, std::int16_t pieceCount, const HookCounters& counters) {
-    if (result != 0) {
+    if (result != modFHand::kSuccess) {
         std::fprintf(stderr, "engine_bench: %s failed with result %d\n", what, result);
         return result;
     }

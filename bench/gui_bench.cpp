@@ -97,14 +97,14 @@ constexpr int kProbeMs = 1;
 constexpr int kActionMs = 40;
 constexpr int kAboutOpenMs = 20;
 
-enum class Op { Split, Join };
-enum class Mode { Plain, Responsive };
+// Whether a restless user clicks around the window during the run.
+enum class Pace { Plain, Responsive };
 
 struct Options {
-    Op op = Op::Split;
+    Mode mode = Mode::Split;
     QString path;
     std::int32_t pieceBytes = 0;
-    Mode mode = Mode::Plain;
+    Pace pace = Pace::Plain;
 };
 
 struct Figures {
@@ -282,18 +282,18 @@ int usage() {
 
 bool parseOptions(int argc, char** argv, Options& options) {
     if (argc > 1 && std::strcmp(argv[argc - 1], "--responsive") == 0) {
-        options.mode = Mode::Responsive;
+        options.pace = Pace::Responsive;
         --argc;
     }
     if (argc == 4 && std::strcmp(argv[1], "split") == 0) {
-        options.op = Op::Split;
+        options.mode = Mode::Split;
         char* end = nullptr;
         const long long bytes = std::strtoll(argv[3], &end, 10);
         if (end == argv[3] || *end != '\0' || bytes <= 0 || bytes > INT32_MAX)
             return false;
         options.pieceBytes = static_cast<std::int32_t>(bytes);
     } else if (argc == 3 && std::strcmp(argv[1], "join") == 0) {
-        options.op = Op::Join;
+        options.mode = Mode::Join;
     } else {
         return false;
     }
@@ -310,7 +310,7 @@ QString sizeText(std::int32_t bytes) {
 }
 
 void fillBoxes(frmMain& window, const Options& options) {
-    if (options.op == Op::Split) {
+    if (options.mode == Mode::Split) {
         control<QLineEdit>(window, "txtSFName")->setText(options.path);
         const QString text = sizeText(options.pieceBytes);
         if (SizeText::sizeTextToBytes(text) != options.pieceBytes) {
@@ -362,7 +362,7 @@ int main(int argc, char** argv) {
     // A user's click arrives from the window system, not as a posted event; a real timer, however short, starts
     // the run the way a click does. The run goes on beside the event loop until the probe sees the box.
     QTimer::singleShot(1, Qt::PreciseTimer, &app, [&] {
-        if (options.mode == Mode::Responsive)
+        if (options.pace == Pace::Responsive)
             user.start();
         g_allocations = 0;
         g_counting = true;
@@ -379,7 +379,7 @@ int main(int argc, char** argv) {
     }
     figures.allocations = g_allocations;
     figures.progressPaints = paints.paints;
-    const QString success = options.op == Op::Split ? QStringLiteral("Kamiyaabi!") : QStringLiteral("Kamyaabi");
+    const QString success = options.mode == Mode::Split ? QStringLiteral("Kamiyaabi!") : QStringLiteral("Kamyaabi");
     std::printf("result=%s seconds=%.6f longest_gap_ms=%.3f peak_rss_kib=%ld allocations=%llu progress_paints=%d "
                 "actions=%d\n",
                 figures.title == success ? "ok" : "failed", figures.seconds, figures.longestGapMs, peakResidentKib(),

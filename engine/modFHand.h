@@ -25,7 +25,8 @@ struct Hooks {
     std::function<bool()> stopRequested;                // true: stop now, as a failure
 };
 
-// Result codes. Callers only need to tell 0 from the rest; the others say which check refused the work.
+// Result codes; their numbers never change. Callers only need to tell kSuccess from the rest; the others say
+// which check refused the work.
 constexpr std::int16_t kSuccess = 0;
 constexpr std::int16_t kSplitNoSource = 1;      // empty path, or no regular file there
 constexpr std::int16_t kSplitBadPieceSize = 2;  // zero or negative

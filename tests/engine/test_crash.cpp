@@ -19,6 +19,9 @@
 
 using namespace enginetest;
 using modFHand::JoinFile;
+using modFHand::kJoinNoFirstMember;
+using modFHand::kJoinNoPickedPiece;
+using modFHand::kSuccess;
 using modFHand::SplitFile;
 using seam::Call;
 
@@ -113,9 +116,10 @@ int CheckKilledSplit(Mode mode, const KillPoint& point) {
 
     fs::rename(dir / "f", dir / "source"); // so that the join's output name is free
     std::int16_t count = 0;
-    const int result = JoinFile(dir / "f.001", count, {});
-    EXPECT_TRUE(result == 0 || result == 1 || result == 2) << what << ": join " << result;
-    if (result != 0)
+    const std::int16_t result = JoinFile(dir / "f.001", count, {});
+    EXPECT_TRUE(result == kSuccess || result == kJoinNoPickedPiece || result == kJoinNoFirstMember)
+        << what << ": join " << result;
+    if (result != kSuccess)
         return 0;
     const std::string joined = ReadFile(dir / "f");
     EXPECT_TRUE(joined == kSource || joined == kOlder) << what << ": a join rebuilt a mixed file";
@@ -233,12 +237,12 @@ TEST(Crash, FlushesEveryFileBeforeItsNameAndTheFolderLast) {
             seam::RefuseUnnamedFiles(mode == Mode::TemporaryNames);
             seam::StartRecording();
             std::int16_t count = 0;
-            const int result =
+            const std::int16_t result =
                 work == Work::Split ? SplitFile(dir / "f", kPieceSize, count, {}) : JoinFile(dir / "f.001", count, {});
             const std::vector<Call> calls = seam::StopRecording();
             seam::RefuseUnnamedFiles(false);
             const std::string what = Describe(work, mode, {});
-            ASSERT_EQ(result, 0) << what;
+            ASSERT_EQ(result, kSuccess) << what;
 
             std::vector<std::string> named;
             std::vector<int> files;

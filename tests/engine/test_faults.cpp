@@ -24,6 +24,11 @@
 
 using namespace enginetest;
 using modFHand::JoinFile;
+using modFHand::kFailure;
+using modFHand::kJoinNoFirstMember;
+using modFHand::kJoinNoPickedPiece;
+using modFHand::kSplitNoSource;
+using modFHand::kSuccess;
 using modFHand::SplitFile;
 
 namespace {
@@ -110,7 +115,7 @@ int Checked(const std::function<std::int16_t(std::int16_t&)>& work, bool& countC
 
 void ExpectFailureLeftNothing(int result, bool countChanged, const std::map<std::string, std::string>& before,
                               const fs::path& folder, const std::string& what) {
-    EXPECT_EQ(result, 4) << what;
+    EXPECT_EQ(result, kFailure) << what;
     EXPECT_FALSE(countChanged) << what;
     EXPECT_TRUE(Unchanged(folder, before)) << what;
     EXPECT_TRUE(Temporaries(folder).empty()) << what;
@@ -211,7 +216,7 @@ TEST(Faults, SourceRemovedOrReplacedDuringSplitStillGivesTheWholeFile) {
         };
         const int before = OpenDescriptors();
         std::int16_t count = kUntouched;
-        EXPECT_EQ(SplitFile(source, 100000, count, hooks), 0);
+        EXPECT_EQ(SplitFile(source, 100000, count, hooks), kSuccess);
         EXPECT_EQ(OpenDescriptors(), before);
         EXPECT_EQ(count, 4);
         std::string joined;
@@ -230,8 +235,11 @@ TEST(Faults, FileSwappedBetweenTheCheckAndTheOpen) {
     const struct {
         Work work;
         std::size_t swappedLength;
-        int result;
-    } cases[] = {{Work::Split, 450000, 0}, {Work::Split, 150000, 0}, {Work::Join, 150000, 4}, {Work::Join, 50000, 4}};
+        std::int16_t result;
+    } cases[] = {{Work::Split, 450000, kSuccess},
+                 {Work::Split, 150000, kSuccess},
+                 {Work::Join, 150000, kFailure},
+                 {Work::Join, 50000, kFailure}};
     for (const auto& c : cases) {
         TempFolder dir;
         TempFolder elsewhere;
@@ -275,7 +283,7 @@ TEST(Faults, MemberRemovedWhileBeingReadStillJoinsWhole) {
     };
     const int before = OpenDescriptors();
     std::int16_t count = kUntouched;
-    EXPECT_EQ(JoinFile(dir / "m.002", count, hooks), 0);
+    EXPECT_EQ(JoinFile(dir / "m.002", count, hooks), kSuccess);
     EXPECT_EQ(OpenDescriptors(), before);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(ReadFile(dir / "m"), whole);
@@ -290,12 +298,12 @@ TEST(Faults, OutputFolderGoneDuringJoin) {
     const struct {
         Change change;
         When when;
-        int result;
+        std::int16_t result;
     } cases[] = {
-        {Change::Removed, When::FirstYield, 4},
-        {Change::Renamed, When::FirstYield, 4},
-        {Change::Renamed, When::AfterLastByte, 0},
-        {Change::Renamed, When::InFinalProgressThatFails, 4},
+        {Change::Removed, When::FirstYield, kFailure},
+        {Change::Renamed, When::FirstYield, kFailure},
+        {Change::Renamed, When::AfterLastByte, kSuccess},
+        {Change::Renamed, When::InFinalProgressThatFails, kFailure},
     };
     for (const auto& c : cases) {
         const std::string what =
@@ -304,7 +312,7 @@ TEST(Faults, OutputFolderGoneDuringJoin) {
         fs::create_directory(dir / "in");
         const std::string whole = MakeSeries(dir / "in" / "j", {300000, 300000});
         auto expected = Contents(dir / "in");
-        if (c.result == 0)
+        if (c.result == kSuccess)
             expected["j"] = whole;
         bool done = false, lastByteRead = false;
         const auto change = [&] {
@@ -331,7 +339,7 @@ TEST(Faults, OutputFolderGoneDuringJoin) {
             Checked([&](std::int16_t& count) { return JoinFile(dir / "in" / "j.001", count, hooks); }, countChanged);
         EXPECT_TRUE(done) << what;
         EXPECT_EQ(result, c.result) << what;
-        EXPECT_EQ(countChanged, c.result == 0) << what;
+        EXPECT_EQ(countChanged, c.result == kSuccess) << what;
         EXPECT_FALSE(fs::exists(dir / "in")) << what << ": nothing may bring the folder back";
         if (c.change == Change::Renamed) {
             EXPECT_TRUE(Unchanged(dir / "moved", expected)) << what;
@@ -374,15 +382,20 @@ TEST(Faults, NamesAndPathsTooLongForTheFileSystem) {
         std::string what;
         Work work;
         fs::path path;
-        int result;
+        std::int16_t result;
         fs::path output; // what a success adds, with the bytes of deepMember's series
     } cases[] = {
-        {"split: piece name longer than NAME_MAX", Work::Split, longSource, 4, {}},
-        {"split: piece path longer than PATH_MAX", Work::Split, deepSource, 4, {}},
-        {"split: source path longer than PATH_MAX", Work::Split, beyond, 1, {}},
-        {"join: member name longer than NAME_MAX", Work::Join, shortCounter, 2, {}},
-        {"join: temporary path longer than PATH_MAX", Work::Join, modFHand::PieceName(deepMember, 2), 0, deepMember},
-        {"join: picked path longer than PATH_MAX", Work::Join, fs::path(beyond.native() + ".001"), 1, {}},
+        {"split: piece name longer than NAME_MAX", Work::Split, longSource, kFailure, {}},
+        {"split: piece path longer than PATH_MAX", Work::Split, deepSource, kFailure, {}},
+        {"split: source path longer than PATH_MAX", Work::Split, beyond, kSplitNoSource, {}},
+        {"join: member name longer than NAME_MAX", Work::Join, shortCounter, kJoinNoFirstMember, {}},
+        {"join: temporary path longer than PATH_MAX", Work::Join, modFHand::PieceName(deepMember, 2), kSuccess,
+         deepMember},
+        {"join: picked path longer than PATH_MAX",
+         Work::Join,
+         fs::path(beyond.native() + ".001"),
+         kJoinNoPickedPiece,
+         {}},
     };
     for (const auto& c : cases) {
         bool countChanged = false;
@@ -392,7 +405,7 @@ TEST(Faults, NamesAndPathsTooLongForTheFileSystem) {
             },
             countChanged);
         EXPECT_EQ(result, c.result) << c.what;
-        EXPECT_EQ(countChanged, result == 0) << c.what;
+        EXPECT_EQ(countChanged, result == kSuccess) << c.what;
         if (!c.output.empty()) {
             EXPECT_EQ(ReadFile(c.output), deepWhole) << c.what;
             fs::remove(c.output);
@@ -429,7 +442,7 @@ TEST(Faults, SourcesThatAreNoFilesAreRefusedAtOnce) {
                 return c.work == Work::Split ? SplitFile(c.path, 100, count, {}) : JoinFile(c.path, count, {});
             },
             countChanged);
-        EXPECT_EQ(result, 1) << c.path;
+        EXPECT_EQ(result, c.work == Work::Split ? kSplitNoSource : kJoinNoPickedPiece) << c.path;
         EXPECT_FALSE(countChanged) << c.path;
         EXPECT_TRUE(Unchanged(dir.path(), before)) << c.path;
     }
@@ -514,7 +527,7 @@ TEST(Faults, JoinInAFolderThatCanBeWrittenButNotListed) {
     fs::permissions(dir.path(), fs::perms(0755));
     if (status == kNoUnprivilegedUser)
         GTEST_SKIP() << "can't run as an unprivileged user here, so permissions don't bind: skipped";
-    EXPECT_EQ(status, 100) << "result 0 with the count written";
+    EXPECT_EQ(status, 100 + kSuccess) << "success with the count written";
     EXPECT_EQ(ReadFile(dir / "f"), whole);
     EXPECT_TRUE(Temporaries(dir.path()).empty());
 }

@@ -9,6 +9,12 @@
 
 using namespace enginetest;
 using modFHand::JoinFile;
+using modFHand::kFailure;
+using modFHand::kJoinNoFirstMember;
+using modFHand::kJoinNoPickedPiece;
+using modFHand::kJoinOutputPresent;
+using modFHand::kSplitTooManyPieces;
+using modFHand::kSuccess;
 
 TEST(Join, RebuildsTheSeriesFromAnyMember) {
     const std::vector<std::size_t> lengths = {12000, 12000, 777};
@@ -19,7 +25,7 @@ TEST(Join, RebuildsTheSeriesFromAnyMember) {
             WriteFile(dir / picked, "not a member of the run");
         const auto pieces = dir.Names();
         std::int16_t count = kUntouched;
-        ASSERT_EQ(JoinFile(dir / picked, count, {}), 0) << picked;
+        ASSERT_EQ(JoinFile(dir / picked, count, {}), kSuccess) << picked;
         EXPECT_EQ(count, 3);
         EXPECT_EQ(ReadFile(dir / "movie.avi"), whole);
         auto expected = pieces;
@@ -35,7 +41,11 @@ TEST(Join, StopsAtTheFirstGap) {
         std::int16_t result;
         std::int16_t count;
     } cases[] = {
-        {{1, 2, 4}, 0, 2}, {{1}, 0, 1}, {{1, 3}, 0, 1}, {{2, 3}, 2, kUntouched}, {{3}, 2, kUntouched},
+        {{1, 2, 4}, kSuccess, 2},
+        {{1}, kSuccess, 1},
+        {{1, 3}, kSuccess, 1},
+        {{2, 3}, kJoinNoFirstMember, kUntouched},
+        {{3}, kJoinNoFirstMember, kUntouched},
     };
     for (const auto& c : cases) {
         TempFolder dir;
@@ -49,7 +59,7 @@ TEST(Join, StopsAtTheFirstGap) {
         std::int16_t count = kUntouched;
         ASSERT_EQ(JoinFile(picked, count, {}), c.result);
         EXPECT_EQ(count, c.count);
-        if (c.result == 0)
+        if (c.result == kSuccess)
             EXPECT_EQ(ReadFile(dir / "s"), whole);
         else
             EXPECT_FALSE(fs::exists(dir / "s"));
@@ -60,7 +70,7 @@ TEST(Join, JoinsAThousandMembers) {
     TempFolder dir;
     const std::string whole = MakeSeries(dir / "big", std::vector<std::size_t>(1000, 3));
     std::int16_t count = 0;
-    ASSERT_EQ(JoinFile(dir / "big.1000", count, {}), 0);
+    ASSERT_EQ(JoinFile(dir / "big.1000", count, {}), kSuccess);
     EXPECT_EQ(count, 1000);
     EXPECT_EQ(ReadFile(dir / "big"), whole);
 }
@@ -82,14 +92,14 @@ TEST(Join, RefusesWithTheFirstFailingCheckAndWritesNothing) {
         fs::path picked;
         std::int16_t result;
     } cases[] = {
-        {"", 1},
-        {dir / "missing.001", 1},
-        {dir / "folder.001", 1},
-        {dir / "fifo.001", 1},
-        {dir / "lonely.002", 2},
-        {dir / "movie.avi", 2},
-        {dir / "a.bin.002", 3},
-        {dir / "readme", 3},
+        {"", kJoinNoPickedPiece},
+        {dir / "missing.001", kJoinNoPickedPiece},
+        {dir / "folder.001", kJoinNoPickedPiece},
+        {dir / "fifo.001", kJoinNoPickedPiece},
+        {dir / "lonely.002", kJoinNoFirstMember},
+        {dir / "movie.avi", kJoinNoFirstMember},
+        {dir / "a.bin.002", kJoinOutputPresent},
+        {dir / "readme", kJoinOutputPresent},
     };
     for (const auto& c : cases) {
         std::int16_t count = kUntouched;
@@ -108,7 +118,7 @@ TEST(Join, PathWithoutSeparatorFailsWithNothingWritten) {
     std::int16_t count = kUntouched;
     const auto result = JoinFile("x.001", count, {});
     fs::current_path(previous);
-    EXPECT_EQ(result, 4);
+    EXPECT_EQ(result, kFailure);
     EXPECT_EQ(count, kUntouched);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"x.001"});
 }
@@ -144,7 +154,7 @@ TEST(Join, AnyEntryUnderTheOutputNameCountsAsPresent) {
         }
         const auto before = dir.Names();
         std::int16_t count = kUntouched;
-        EXPECT_EQ(JoinFile(dir / "out.001", count, {}), 3) << static_cast<int>(entry);
+        EXPECT_EQ(JoinFile(dir / "out.001", count, {}), kJoinOutputPresent) << static_cast<int>(entry);
         EXPECT_EQ(dir.Names(), before);
         EXPECT_EQ(ReadFile(dir / "target"), "t");
         EXPECT_FALSE(fs::exists(dir / "nowhere"));
@@ -159,7 +169,7 @@ TEST(Join, MembersThatAreNotRegularFilesEndTheSeries) {
     MakeFifo(dir / "m.002");
     WriteFile(dir / "m.003", "after the fifo");
     std::int16_t count = 0;
-    ASSERT_EQ(JoinFile(dir / "m.001", count, {}), 0);
+    ASSERT_EQ(JoinFile(dir / "m.001", count, {}), kSuccess);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(ReadFile(dir / "m"), first);
 }
@@ -173,7 +183,7 @@ TEST(Join, LinkedMembersAreFollowed) {
     WriteFile(dir / "p.001", ReadFile(dir / "elsewhere" / "p.001"));
     fs::create_symlink(dir / "elsewhere" / "p.002", dir / "p.002");
     std::int16_t count = 0;
-    ASSERT_EQ(JoinFile(dir / "p.002", count, {}), 0);
+    ASSERT_EQ(JoinFile(dir / "p.002", count, {}), kSuccess);
     EXPECT_EQ(ReadFile(dir / "p"), whole);
 }
 #endif
@@ -193,7 +203,7 @@ TEST(Join, ReportsProgressAndYieldsAtTheRightMoments) {
         MakeSeries(dir / "p", c.lengths);
         Recorder recorder;
         std::int16_t count = 0;
-        ASSERT_EQ(JoinFile(dir / "p.001", count, recorder.Hooks()), 0);
+        ASSERT_EQ(JoinFile(dir / "p.001", count, recorder.Hooks()), kSuccess);
         EXPECT_EQ(count, static_cast<std::int16_t>(c.lengths.size()));
         EXPECT_EQ(recorder.calls, c.calls);
         EXPECT_EQ(fs::file_size(dir / "p"), std::accumulate(c.lengths.begin(), c.lengths.end(), std::size_t(0)));
@@ -214,9 +224,9 @@ TEST(Join, WritesIntoATemporaryFileBesideTheOutput) {
         };
         seam::RefuseUnnamedFiles(refused);
         std::int16_t count = 0;
-        const int result = JoinFile(dir / "t.dat.001", count, hooks);
+        const std::int16_t result = JoinFile(dir / "t.dat.001", count, hooks);
         seam::RefuseUnnamedFiles(false);
-        ASSERT_EQ(result, 0);
+        ASSERT_EQ(result, kSuccess);
         EXPECT_EQ(seenDuringWork.size(), refused ? 3u : 2u);
         EXPECT_EQ(std::count(seenDuringWork.begin(), seenDuringWork.end(), "t.dat"), 0);
         if (refused) {
@@ -270,9 +280,9 @@ TEST(Join, FailureDuringTheWorkLeavesNothingUnderOrBesideTheOutput) {
             };
             std::int16_t count = kUntouched;
             seam::RefuseUnnamedFiles(refused); // a run under a temporary name removes it just the same
-            const int result = JoinFile(dir / "j.001", count, hooks);
+            const std::int16_t result = JoinFile(dir / "j.001", count, hooks);
             seam::RefuseUnnamedFiles(false);
-            EXPECT_EQ(result, 4) << static_cast<int>(fault) << refused;
+            EXPECT_EQ(result, kFailure) << static_cast<int>(fault) << refused;
             EXPECT_EQ(count, kUntouched);
             if (fault == Fault::OutputAppears) {
                 EXPECT_EQ(ReadFile(dir / "j"), "someone else's");
@@ -290,7 +300,7 @@ namespace {
 
 int JoinFromFirstMember(const fs::path& first) {
     std::int16_t count = kUntouched;
-    const int result = JoinFile(first, count, {});
+    const std::int16_t result = JoinFile(first, count, {});
     return count == kUntouched ? result : 100 + result;
 }
 
@@ -300,7 +310,7 @@ TEST(Join, AWriteThatFailsForRealEndsInFailureWithNothingLeft) {
     TempFolder dir;
     MakeSeries(dir / "w", {40000, 40000});
     const auto pieces = dir.Names();
-    EXPECT_EQ(RunWithFileSizeLimit(60000, JoinFromFirstMember, dir / "w.001"), 4);
+    EXPECT_EQ(RunWithFileSizeLimit(60000, JoinFromFirstMember, dir / "w.001"), kFailure);
     EXPECT_EQ(dir.Names(), pieces);
 }
 #endif
@@ -324,7 +334,7 @@ TEST(Join, KeepsUnicodeBlankAndDottedNamesUntouched) {
         fs::create_directories(folder);
         const std::string whole = MakeSeries(stem, {100, 50});
         std::int16_t count = 0;
-        ASSERT_EQ(JoinFile(modFHand::PieceName(stem, 2), count, {}), 0) << c.stem;
+        ASSERT_EQ(JoinFile(modFHand::PieceName(stem, 2), count, {}), kSuccess) << c.stem;
         EXPECT_EQ(ReadFile(stem), whole);
         EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
     }
@@ -340,7 +350,7 @@ TEST(Join, JoinsASeriesWrittenByCoreutilsSplit) {
         ASSERT_EQ(Shell("cd " + Quoted(dir.path()) + " && split -b 1447035 -a 3 --numeric-suffixes=1 FILE FILE."), 0);
         fs::remove(dir / "FILE");
         std::int16_t count = 0;
-        ASSERT_EQ(JoinFile(dir / "FILE.001", count, {}), 0);
+        ASSERT_EQ(JoinFile(dir / "FILE.001", count, {}), kSuccess);
         EXPECT_EQ(count, static_cast<std::int16_t>(length == 0 ? 1 : (length + 1447034) / 1447035));
         EXPECT_TRUE(SameContent(dir / "orig", dir / "FILE")) << length;
     }
@@ -364,12 +374,12 @@ TEST(Join, RoundTripsWhatSplitWrote) {
             WriteFile(dir / "orig.iso", bytes);
             std::int16_t written = 0, joined = 0;
             if (c.pieceSize == 1) {
-                EXPECT_EQ(modFHand::SplitFile(dir / "orig.iso", c.pieceSize, written, {}), 3);
+                EXPECT_EQ(modFHand::SplitFile(dir / "orig.iso", c.pieceSize, written, {}), kSplitTooManyPieces);
                 continue;
             }
-            ASSERT_EQ(modFHand::SplitFile(dir / "orig.iso", c.pieceSize, written, {}), 0);
+            ASSERT_EQ(modFHand::SplitFile(dir / "orig.iso", c.pieceSize, written, {}), kSuccess);
             fs::rename(dir / "orig.iso", dir / "kept");
-            ASSERT_EQ(JoinFile(dir / "orig.iso.001", joined, {}), 0);
+            ASSERT_EQ(JoinFile(dir / "orig.iso.001", joined, {}), kSuccess);
             EXPECT_EQ(joined, written);
             EXPECT_EQ(ReadFile(dir / "orig.iso"), bytes) << base << " " << c.pieceSize;
         }

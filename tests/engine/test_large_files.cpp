@@ -77,7 +77,7 @@ TEST(LargeFiles, SplitAndJoinBeyondThirtyTwoBits) {
         MakeSparseSource(source, c.length, kSevenHundredMegabytes);
 
         std::int16_t written = 0;
-        ASSERT_EQ(modFHand::SplitFile(source, kSevenHundredMegabytes, written, {}), 0) << c.length;
+        ASSERT_EQ(modFHand::SplitFile(source, kSevenHundredMegabytes, written, {}), modFHand::kSuccess) << c.length;
         EXPECT_EQ(written, c.pieces);
         std::uint64_t total = 0;
         for (int k = 1; k <= written; ++k)
@@ -93,7 +93,7 @@ TEST(LargeFiles, SplitAndJoinBeyondThirtyTwoBits) {
             lastPercent = percent;
         };
         std::int16_t joined = 0;
-        ASSERT_EQ(modFHand::JoinFile(modFHand::PieceName(source, 2), joined, hooks), 0);
+        ASSERT_EQ(modFHand::JoinFile(modFHand::PieceName(source, 2), joined, hooks), modFHand::kSuccess);
         EXPECT_EQ(joined, written);
         EXPECT_TRUE(rising);
         EXPECT_EQ(lastPercent, 0);

@@ -71,10 +71,10 @@ TEST(SharedBlocks, SplitAndJoinOnXfsShareTheSourcesBlocks) {
         WriteFile(source, bytes);
         const std::int64_t before = xfs.Used();
         std::int16_t written = 0, joined = 0;
-        ASSERT_EQ(modFHand::SplitFile(source, pieceSize, written, {}), 0);
+        ASSERT_EQ(modFHand::SplitFile(source, pieceSize, written, {}), modFHand::kSuccess);
         const std::int64_t afterSplit = xfs.Used();
         fs::rename(source, xfs.path() / "kept");
-        ASSERT_EQ(modFHand::JoinFile(xfs.path() / "disc.iso.001", joined, {}), 0);
+        ASSERT_EQ(modFHand::JoinFile(xfs.path() / "disc.iso.001", joined, {}), modFHand::kSuccess);
         const std::int64_t afterJoin = xfs.Used();
         EXPECT_EQ(joined, written);
         EXPECT_EQ(ReadFile(source), bytes) << pieceSize;
@@ -98,13 +98,13 @@ TEST(SharedBlocks, StopMidRunOnXfsLeavesOnlyWhatWasThere) {
     stopping.progress = [&](std::int16_t) { ++calls; };
     stopping.stopRequested = [&] { return calls > 1000; };
     std::int16_t count = 0;
-    EXPECT_EQ(modFHand::SplitFile(source, kPiece, count, stopping), 4);
+    EXPECT_EQ(modFHand::SplitFile(source, kPiece, count, stopping), modFHand::kFailure);
     EXPECT_EQ(xfs.Names(), std::vector<std::string>{"disc.iso"});
 
-    ASSERT_EQ(modFHand::SplitFile(source, kPiece, count, {}), 0);
+    ASSERT_EQ(modFHand::SplitFile(source, kPiece, count, {}), modFHand::kSuccess);
     fs::remove(source);
     const auto pieces = xfs.Names();
     calls = 0;
-    EXPECT_EQ(modFHand::JoinFile(xfs.path() / "disc.iso.001", count, stopping), 4);
+    EXPECT_EQ(modFHand::JoinFile(xfs.path() / "disc.iso.001", count, stopping), modFHand::kFailure);
     EXPECT_EQ(xfs.Names(), pieces);
 }

@@ -13,6 +13,11 @@
 #endif
 
 using namespace enginetest;
+using modFHand::kFailure;
+using modFHand::kSplitBadPieceSize;
+using modFHand::kSplitNoSource;
+using modFHand::kSplitTooManyPieces;
+using modFHand::kSuccess;
 using modFHand::SplitFile;
 
 namespace {
@@ -53,7 +58,7 @@ TEST(Split, CutsAwkwardLengthsIntoTheRightPieces) {
         const std::string bytes = Pattern(c.length);
         WriteFile(source, bytes);
         std::int16_t count = kUntouched;
-        ASSERT_EQ(SplitFile(source, c.pieceSize, count, {}), 0) << c.length << "/" << c.pieceSize;
+        ASSERT_EQ(SplitFile(source, c.pieceSize, count, {}), kSuccess) << c.length << "/" << c.pieceSize;
         EXPECT_EQ(count, c.pieces);
         EXPECT_EQ(dir.Names(), SeriesNames("movie.avi", c.pieces));
         EXPECT_EQ(fs::file_size(modFHand::PieceName(source, c.pieces)), c.lastLength);
@@ -78,17 +83,17 @@ TEST(Split, RefusesWithTheFirstFailingCheckAndWritesNothing) {
         std::int32_t pieceSize;
         std::int16_t result;
     } cases[] = {
-        {"", 100, 1},
-        {dir / "missing", 0, 1},
-        {dir / "missing", -1, 1},
-        {dir / "folder", 100, 1},
-        {dir / "fifo", 100, 1},
-        {dir / "small", 0, 2},
-        {dir / "small", -1, 2},
-        {dir / "empty", -100, 2},
-        {dir / "small", INT32_MIN, 2},
-        {dir / "small", 1, 3},
-        {dir / "ten", 10485, 3},
+        {"", 100, kSplitNoSource},
+        {dir / "missing", 0, kSplitNoSource},
+        {dir / "missing", -1, kSplitNoSource},
+        {dir / "folder", 100, kSplitNoSource},
+        {dir / "fifo", 100, kSplitNoSource},
+        {dir / "small", 0, kSplitBadPieceSize},
+        {dir / "small", -1, kSplitBadPieceSize},
+        {dir / "empty", -100, kSplitBadPieceSize},
+        {dir / "small", INT32_MIN, kSplitBadPieceSize},
+        {dir / "small", 1, kSplitTooManyPieces},
+        {dir / "ten", 10485, kSplitTooManyPieces},
     };
     for (const auto& c : cases) {
         std::int16_t count = kUntouched;
@@ -97,7 +102,7 @@ TEST(Split, RefusesWithTheFirstFailingCheckAndWritesNothing) {
         EXPECT_EQ(dir.Names(), before);
     }
     std::int16_t count = kUntouched;
-    ASSERT_EQ(SplitFile(dir / "ten", 10486, count, {}), 0);
+    ASSERT_EQ(SplitFile(dir / "ten", 10486, count, {}), kSuccess);
     EXPECT_EQ(count, 1000);
     EXPECT_EQ(fs::file_size(dir / "ten.1000"), 10246u);
 }
@@ -110,7 +115,7 @@ TEST(Split, PathWithoutSeparatorFailsWithNothingWritten) {
     std::int16_t count = kUntouched;
     const auto result = SplitFile("data.bin", 4, count, {});
     fs::current_path(previous);
-    EXPECT_EQ(result, 4);
+    EXPECT_EQ(result, kFailure);
     EXPECT_EQ(count, kUntouched);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"data.bin"});
 }
@@ -132,7 +137,7 @@ TEST(Split, ReportsProgressAndYieldsAtTheRightMoments) {
         WriteFile(dir / "f", Pattern(c.length));
         Recorder recorder;
         std::int16_t count = 0;
-        ASSERT_EQ(SplitFile(dir / "f", c.pieceSize, count, recorder.Hooks()), 0);
+        ASSERT_EQ(SplitFile(dir / "f", c.pieceSize, count, recorder.Hooks()), kSuccess);
         EXPECT_EQ(recorder.calls, c.calls) << c.length << "/" << c.pieceSize;
     }
 }
@@ -152,7 +157,7 @@ TEST(Split, CallsProgressOncePerLadderBlock) {
         WriteFile(dir / "f", Pattern(c.length));
         Recorder recorder;
         std::int16_t count = 0;
-        ASSERT_EQ(SplitFile(dir / "f", c.pieceSize, count, recorder.Hooks()), 0);
+        ASSERT_EQ(SplitFile(dir / "f", c.pieceSize, count, recorder.Hooks()), kSuccess);
         const auto progress = recorder.Progress();
         EXPECT_EQ(progress.size(), c.progressCalls);
         EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end() - 1));
@@ -167,7 +172,7 @@ TEST(Split, OlderLongerPieceLeavesNoStaleBytes) {
     WriteFile(dir / "f.001", Pattern(5000, 9));
     WriteFile(dir / "f.002", Pattern(5000, 9));
     std::int16_t count = 0;
-    ASSERT_EQ(SplitFile(dir / "f", 100, count, {}), 0);
+    ASSERT_EQ(SplitFile(dir / "f", 100, count, {}), kSuccess);
     EXPECT_EQ(ReadFile(dir / "f.001"), Pattern(150).substr(0, 100));
     EXPECT_EQ(ReadFile(dir / "f.002"), Pattern(150).substr(100));
 }
@@ -201,7 +206,7 @@ TEST(Split, NeverWritesThroughALinkOrIntoTheSourceItself) {
         }
         const auto before = dir.Names();
         std::int16_t count = kUntouched;
-        EXPECT_EQ(SplitFile(dir / "f", 100, count, {}), 4) << static_cast<int>(kind);
+        EXPECT_EQ(SplitFile(dir / "f", 100, count, {}), kFailure) << static_cast<int>(kind);
         EXPECT_EQ(count, kUntouched);
         EXPECT_EQ(ReadFile(dir / "f"), bytes);
         EXPECT_EQ(ReadFile(dir / "other"), "keep me");
@@ -235,7 +240,7 @@ TEST(Split, RemovesTheRestOfAnOlderLongerSeriesUpToTheFirstGap) {
         for (const auto& name : c.links)
             fs::create_symlink(dir / "target", dir / name);
         std::int16_t count = 0;
-        ASSERT_EQ(SplitFile(dir / "f", 100, count, {}), 0);
+        ASSERT_EQ(SplitFile(dir / "f", 100, count, {}), kSuccess);
         std::vector<std::string> expected = {"f", "f.001", "f.002", "target"};
         expected.insert(expected.end(), c.left.begin(), c.left.end());
         std::sort(expected.begin(), expected.end());
@@ -285,9 +290,9 @@ TEST(Split, FailureDuringTheWorkRemovesThisRunsPiecesAndKeepsTheSource) {
             };
             std::int16_t count = kUntouched;
             seam::RefuseUnnamedFiles(refused); // a run under temporary names removes them just the same
-            const int result = SplitFile(source, 1048576, count, hooks);
+            const std::int16_t result = SplitFile(source, 1048576, count, hooks);
             seam::RefuseUnnamedFiles(false);
-            EXPECT_EQ(result, 4) << static_cast<int>(fault) << refused;
+            EXPECT_EQ(result, kFailure) << static_cast<int>(fault) << refused;
             EXPECT_EQ(count, kUntouched);
             EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"}) << static_cast<int>(fault);
             if (fault != Fault::SourceCutShort && fault != Fault::SourceCutAfterLastRead) {
@@ -302,7 +307,7 @@ namespace {
 
 int SplitIntoHundredKilobytePieces(const fs::path& source) {
     std::int16_t count = kUntouched;
-    const int result = SplitFile(source, 100000, count, {});
+    const std::int16_t result = SplitFile(source, 100000, count, {});
     return count == kUntouched ? result : 100 + result;
 }
 
@@ -312,7 +317,7 @@ TEST(Split, AWriteThatFailsForRealEndsInFailureWithNothingLeft) {
     TempFolder dir;
     WriteFile(dir / "f", Pattern(500000));
     // The first piece can't grow past 50000 bytes: it is left half written when the write fails.
-    EXPECT_EQ(RunWithFileSizeLimit(50000, SplitIntoHundredKilobytePieces, dir / "f"), 4);
+    EXPECT_EQ(RunWithFileSizeLimit(50000, SplitIntoHundredKilobytePieces, dir / "f"), kFailure);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"});
     EXPECT_EQ(ReadFile(dir / "f"), Pattern(500000));
 }
@@ -339,7 +344,7 @@ TEST(Split, KeepsUnicodeBlankAndLongNamesUntouched) {
         const fs::path source = dir / folder / fs::u8path(name);
         WriteFile(source, Pattern(250));
         std::int16_t count = 0;
-        ASSERT_EQ(SplitFile(source, 100, count, {}), 0) << name;
+        ASSERT_EQ(SplitFile(source, 100, count, {}), kSuccess) << name;
         EXPECT_EQ(count, 3);
         EXPECT_TRUE(fs::is_regular_file(modFHand::PieceName(source, 3))) << name;
         EXPECT_EQ(Concatenate(source, 3), Pattern(250));
@@ -353,7 +358,7 @@ TEST(Split, FollowsALinkedSourceAndNamesPiecesAfterTheLink) {
     WriteFile(dir / "real" / "data", Pattern(150));
     fs::create_symlink(dir / "real" / "data", dir / "alias");
     std::int16_t count = 0;
-    ASSERT_EQ(SplitFile(dir / "alias", 100, count, {}), 0);
+    ASSERT_EQ(SplitFile(dir / "alias", 100, count, {}), kSuccess);
     EXPECT_EQ(Concatenate(dir / "alias", 2), Pattern(150));
 }
 #endif
@@ -364,7 +369,7 @@ TEST(Split, PiecesConcatenateBackWithCat) {
         TempFolder dir;
         WriteFile(dir / "f", Pattern(length));
         std::int16_t count = 0;
-        ASSERT_EQ(SplitFile(dir / "f", 1447035, count, {}), 0);
+        ASSERT_EQ(SplitFile(dir / "f", 1447035, count, {}), kSuccess);
         ASSERT_EQ(Shell("cat " + Quoted(dir.path()) + "/f.0* > " + Quoted(dir / "back")), 0);
         EXPECT_TRUE(SameContent(dir / "f", dir / "back")) << length;
     }
@@ -400,10 +405,10 @@ TEST(Split, FallsBackToTemporaryNamesWhereUnnamedPiecesCantBeHeld) {
                     earlyName = earlyName || std::regex_match(name, std::regex(R"(f\.[0-9]+)"));
             };
             std::int16_t count = 0;
-            const int result = SplitFile(dir / "f", 1000, count, hooks);
+            const std::int16_t result = SplitFile(dir / "f", 1000, count, hooks);
             rlimit after{};
             ::getrlimit(RLIMIT_NOFILE, &after);
-            ::_exit(result != 0 ? 10 + result : earlyName ? 2 : after.rlim_cur != limit.rlim_cur ? 3 : 0);
+            ::_exit(result != kSuccess ? 10 + result : earlyName ? 2 : after.rlim_cur != limit.rlim_cur ? 3 : 0);
         }
         int status = 0;
         ::waitpid(child, &status, 0);

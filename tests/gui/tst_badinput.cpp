@@ -67,7 +67,7 @@ private:
     QDir dir() const { return QDir(m_dir->path()); }
     QLineEdit* box(const char* name) const { return m_window->findChild<QLineEdit*>(QLatin1String(name)); }
     QWidget* startButton() const { return m_window->findChild<QWidget*>(QStringLiteral("Picture4")); }
-    void setMode(int mode);
+    void setMode(Mode mode);
     QList<ModalCatcher::SeenBox> clickStart();
 };
 
@@ -84,10 +84,11 @@ void tst_BadInput::cleanup() {
     m_dir.reset();
 }
 
-void tst_BadInput::setMode(int mode) {
-    QWidget* tab = m_window->findChild<QWidget*>(mode == 0 ? QStringLiteral("imgTab_0") : QStringLiteral("imgTab_1"));
+void tst_BadInput::setMode(Mode mode) {
+    QWidget* tab =
+        m_window->findChild<QWidget*>(mode == Mode::Split ? QStringLiteral("imgTab_0") : QStringLiteral("imgTab_1"));
     QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-    QCOMPARE(m_window->iMode(), std::int16_t(mode));
+    QCOMPARE(m_window->iMode(), mode);
 }
 
 QList<ModalCatcher::SeenBox> tst_BadInput::clickStart() {
@@ -139,37 +140,40 @@ void tst_BadInput::sizeText() {
 }
 
 void tst_BadInput::path_data() {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<Mode>("mode");
     QTest::addColumn<Setup>("setup");
     QTest::addColumn<QString>("typed"); // %1 is the folder, without a trailing separator
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("added"); // names a successful run adds to the folder
 
     const QString longName = QStringLiteral("%1/") + QString(4096, QLatin1Char('n'));
-    QTest::newRow("split, empty") << 0 << Setup::Plain << "" << SplitFailed << QStringList{};
-    QTest::newRow("split, blanks only") << 0 << Setup::Plain << "   " << SplitFailed << QStringList{};
-    QTest::newRow("split, root") << 0 << Setup::Plain << "/" << SplitFailed << QStringList{};
-    QTest::newRow("split, a folder") << 0 << Setup::Plain << "%1" << SplitFailed << QStringList{};
-    QTest::newRow("split, a folder with separator") << 0 << Setup::Plain << "%1/" << SplitFailed << QStringList{};
-    QTest::newRow("split, 4096 characters") << 0 << Setup::Plain << longName << SplitFailed << QStringList{};
-    QTest::newRow("split, Urdu name") << 0 << Setup::UrduSource << "%1/" + Urdu << SplitDone
+    QTest::newRow("split, empty") << Mode::Split << Setup::Plain << "" << SplitFailed << QStringList{};
+    QTest::newRow("split, blanks only") << Mode::Split << Setup::Plain << "   " << SplitFailed << QStringList{};
+    QTest::newRow("split, root") << Mode::Split << Setup::Plain << "/" << SplitFailed << QStringList{};
+    QTest::newRow("split, a folder") << Mode::Split << Setup::Plain << "%1" << SplitFailed << QStringList{};
+    QTest::newRow("split, a folder with separator")
+        << Mode::Split << Setup::Plain << "%1/" << SplitFailed << QStringList{};
+    QTest::newRow("split, 4096 characters") << Mode::Split << Setup::Plain << longName << SplitFailed << QStringList{};
+    QTest::newRow("split, Urdu name") << Mode::Split << Setup::UrduSource << "%1/" + Urdu << SplitDone
                                       << QStringList{Urdu + ".001"};
     QTest::newRow("split, no dot in the name")
-        << 0 << Setup::NoDotAlone << "%1/readme" << SplitDone << QStringList{"readme.001"};
-    QTest::newRow("join, empty") << 1 << Setup::Plain << "" << JoinFailed << QStringList{};
-    QTest::newRow("join, blanks only") << 1 << Setup::Plain << "   " << JoinFailed << QStringList{};
-    QTest::newRow("join, root") << 1 << Setup::Plain << "/" << JoinFailed << QStringList{};
-    QTest::newRow("join, a folder") << 1 << Setup::Plain << "%1" << JoinFailed << QStringList{};
-    QTest::newRow("join, 4096 characters") << 1 << Setup::Plain << longName + ".001" << JoinFailed << QStringList{};
-    QTest::newRow("join, a file that is no piece") << 1 << Setup::Plain << "%1/data.bin" << JoinFailed << QStringList{};
+        << Mode::Split << Setup::NoDotAlone << "%1/readme" << SplitDone << QStringList{"readme.001"};
+    QTest::newRow("join, empty") << Mode::Join << Setup::Plain << "" << JoinFailed << QStringList{};
+    QTest::newRow("join, blanks only") << Mode::Join << Setup::Plain << "   " << JoinFailed << QStringList{};
+    QTest::newRow("join, root") << Mode::Join << Setup::Plain << "/" << JoinFailed << QStringList{};
+    QTest::newRow("join, a folder") << Mode::Join << Setup::Plain << "%1" << JoinFailed << QStringList{};
+    QTest::newRow("join, 4096 characters")
+        << Mode::Join << Setup::Plain << longName + ".001" << JoinFailed << QStringList{};
+    QTest::newRow("join, a file that is no piece")
+        << Mode::Join << Setup::Plain << "%1/data.bin" << JoinFailed << QStringList{};
     QTest::newRow("join, piece .1000 of a whole series")
-        << 1 << Setup::Series1000 << "%1/s.bin.1000" << JoinDone << QStringList{"s.bin"};
+        << Mode::Join << Setup::Series1000 << "%1/s.bin.1000" << JoinDone << QStringList{"s.bin"};
     QTest::newRow("join, picked file without a dot is its own output")
-        << 1 << Setup::NoDot << "%1/readme" << JoinFailed << QStringList{};
+        << Mode::Join << Setup::NoDot << "%1/readme" << JoinFailed << QStringList{};
 }
 
 void tst_BadInput::path() {
-    QFETCH(int, mode);
+    QFETCH(Mode, mode);
     QFETCH(Setup, setup);
     QFETCH(QString, typed);
     QFETCH(QString, title);
@@ -196,7 +200,7 @@ void tst_BadInput::path() {
     const auto before = snapshot(dir());
     setMode(mode);
     const QString text = typed.contains(QLatin1String("%1")) ? typed.arg(m_dir->path()) : typed;
-    QLineEdit* pathBox = box(mode == 0 ? "txtSFName" : "txtSegfname");
+    QLineEdit* pathBox = box(mode == Mode::Split ? "txtSFName" : "txtSegfname");
     pathBox->setText(text);
     box("txtSegSize")->setText(QStringLiteral("1.38"));
 

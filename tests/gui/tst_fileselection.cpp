@@ -171,7 +171,7 @@ void tst_FileSelection::drop() {
         data.setUrls(urls);
     if (!plainText.isEmpty())
         data.setText(plainText);
-    const std::int16_t modeBefore = m_window->iMode();
+    const Mode modeBefore = m_window->iMode();
 
     ModalCatcher catcher;
     QLineEdit* receiver = box(*m_window, target);

@@ -70,7 +70,7 @@ void tst_frmMain::window() {
     QCOMPARE(w.minimumSize(), w.maximumSize());
     QCOMPARE(w.palette().color(QPalette::Window), QColor(192, 192, 192));
     QCOMPARE(w.windowIcon().pixmap(16, 16).size(), QSize(16, 16));
-    QCOMPARE(w.iMode(), std::int16_t(0));
+    QCOMPARE(w.iMode(), Mode::Split);
 }
 
 void tst_frmMain::controls_data() {
@@ -173,7 +173,7 @@ void tst_frmMain::stacking() {
                           tab->geometry().center() + QPoint(i == 0 ? 20 : -20, 0));
         mode = i;
     }
-    QCOMPARE(w.iMode(), std::int16_t(mode));
+    QCOMPARE(w.iMode(), modeOfTab(mode));
     const int other = 1 - mode;
     QVERIFY(stackIndex(control(w, QStringLiteral("picCHolder_%1").arg(mode))) >
             stackIndex(control(w, QStringLiteral("picCHolder_%1").arg(other))));
@@ -321,7 +321,7 @@ void tst_frmMain::keysActLikeAClick() {
     const bool closed = !w.isVisible();
     QCOMPARE(closed, effect == QLatin1String("closed"));
     if (effect.startsWith(QLatin1String("mode")))
-        QCOMPARE(w.iMode(), std::int16_t(effect.back().digitValue()));
+        QCOMPARE(w.iMode(), modeOfTab(effect.back().digitValue()));
     QCOMPARE(seenModal, effect == QLatin1String("About") ? QStringLiteral("frmAbout") : QString());
     QCOMPARE(dialogs->calls.size(), effect == QLatin1String("dialog") ? 1 : 0);
 }
@@ -381,7 +381,7 @@ void tst_frmMain::accessibleNames() {
     // A screen reader's press is a click.
     QAccessibleInterface* joinTab = QAccessible::queryAccessibleInterface(control(w, QStringLiteral("imgTab_1")));
     joinTab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QCOMPARE(w.iMode(), std::int16_t(1));
+    QCOMPARE(w.iMode(), Mode::Join);
 }
 
 void tst_frmMain::progressReportsItsValue() {

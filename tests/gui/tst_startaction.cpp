@@ -31,7 +31,7 @@ void prepare(const QDir& dir, const QString& name, int bytes, Setup setup) {
     if (setup == Setup::Source)
         return;
     std::int16_t count = 0;
-    QCOMPARE(modFHand::SplitFile(StartAction::toEnginePath(source), 1000, count, {}), std::int16_t(0));
+    QCOMPARE(modFHand::SplitFile(StartAction::toEnginePath(source), 1000, count, {}), modFHand::kSuccess);
     if (setup == Setup::Pieces)
         QVERIFY(QFile::remove(source));
 }
@@ -193,7 +193,7 @@ private:
     std::unique_ptr<frmMain> m_window;
 
     QDir dir() const { return QDir(m_dir->path()); }
-    void typePath(int mode, const QString& text);
+    void typePath(Mode mode, const QString& text);
 };
 
 void tst_StartAction::init() {
@@ -210,14 +210,14 @@ void tst_StartAction::cleanup() {
     m_window.reset();
 }
 
-void tst_StartAction::typePath(int mode, const QString& text) {
-    if (mode == 1)
+void tst_StartAction::typePath(Mode mode, const QString& text) {
+    if (mode == Mode::Join)
         click(*m_window, "imgTab_1");
-    control<QLineEdit>(*m_window, mode == 0 ? "txtSFName" : "txtSegfname")->setText(text);
+    control<QLineEdit>(*m_window, mode == Mode::Split ? "txtSFName" : "txtSegfname")->setText(text);
 }
 
 void tst_StartAction::outcome_data() {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<Mode>("mode");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("bytes");
     QTest::addColumn<Setup>("setup");
@@ -235,36 +235,37 @@ void tst_StartAction::outcome_data() {
     const QString piece1 = QStringLiteral("%1.001");
     const QString quarterMB = QStringLiteral("0.25");
 
-    QTest::newRow("split into three") << 0 << "a.bin" << 600000 << Setup::Source << path << quarterMB << split
+    QTest::newRow("split into three") << Mode::Split << "a.bin" << 600000 << Setup::Source << path << quarterMB << split
                                       << splitSuccessText(3) << 3;
     QTest::newRow("split, default size, one piece")
-        << 0 << "a.bin" << 5000 << Setup::Source << path << "1.38" << split << splitSuccessText(1) << 1;
-    QTest::newRow("split, name outside ASCII") << 0 << QStringLiteral("ملف-ü.bin") << 600000 << Setup::Source << path
-                                               << quarterMB << split << splitSuccessText(3) << 3;
-    QTest::newRow("split, missing file") << 0 << "a.bin" << 5000 << Setup::Source << "%1.none" << quarterMB
+        << Mode::Split << "a.bin" << 5000 << Setup::Source << path << "1.38" << split << splitSuccessText(1) << 1;
+    QTest::newRow("split, name outside ASCII") << Mode::Split << QStringLiteral("ملف-ü.bin") << 600000 << Setup::Source
+                                               << path << quarterMB << split << splitSuccessText(3) << 3;
+    QTest::newRow("split, missing file") << Mode::Split << "a.bin" << 5000 << Setup::Source << "%1.none" << quarterMB
                                          << splitFailed << SplitFailureText << 0;
-    QTest::newRow("split, trailing blank kept")
-        << 0 << "a.bin" << 5000 << Setup::Source << "%1 " << quarterMB << splitFailed << SplitFailureText << 0;
-    QTest::newRow("split, size 0") << 0 << "a.bin" << 5000 << Setup::Source << path << "abc" << splitFailed
+    QTest::newRow("split, trailing blank kept") << Mode::Split << "a.bin" << 5000 << Setup::Source << "%1 " << quarterMB
+                                                << splitFailed << SplitFailureText << 0;
+    QTest::newRow("split, size 0") << Mode::Split << "a.bin" << 5000 << Setup::Source << path << "abc" << splitFailed
                                    << SplitFailureText << 0;
     QTest::newRow("split, 2048 MB does not fit")
-        << 0 << "a.bin" << 5000 << Setup::Source << path << "2048" << splitFailed << SplitFailureText << 0;
+        << Mode::Split << "a.bin" << 5000 << Setup::Source << path << "2048" << splitFailed << SplitFailureText << 0;
     QTest::newRow("split, 1e400 is no finite size")
-        << 0 << "a.bin" << 5000 << Setup::Source << path << "1e400" << splitFailed << SplitFailureText << 0;
-    QTest::newRow("split, far negative") << 0 << "a.bin" << 5000 << Setup::Source << path << "-2049" << splitFailed
-                                         << SplitFailureText << 0;
-    QTest::newRow("join twelve") << 1 << "a.bin" << 11500 << Setup::Pieces << piece1 << quarterMB << join
+        << Mode::Split << "a.bin" << 5000 << Setup::Source << path << "1e400" << splitFailed << SplitFailureText << 0;
+    QTest::newRow("split, far negative") << Mode::Split << "a.bin" << 5000 << Setup::Source << path << "-2049"
+                                         << splitFailed << SplitFailureText << 0;
+    QTest::newRow("join twelve") << Mode::Join << "a.bin" << 11500 << Setup::Pieces << piece1 << quarterMB << join
                                  << joinSuccessText(12) << 12;
-    QTest::newRow("join from a later piece, size box not read") << 1 << "a.bin" << 2500 << Setup::Pieces << "%1.002"
-                                                                << "not a number" << join << joinSuccessText(3) << 3;
-    QTest::newRow("join, output already there")
-        << 1 << "a.bin" << 2500 << Setup::PiecesAndOutput << piece1 << quarterMB << joinFailed << JoinFailureText << 3;
-    QTest::newRow("join, missing piece") << 1 << "a.bin" << 2500 << Setup::Pieces << "%1.009" << quarterMB << joinFailed
-                                         << JoinFailureText << 3;
+    QTest::newRow("join from a later piece, size box not read")
+        << Mode::Join << "a.bin" << 2500 << Setup::Pieces << "%1.002"
+        << "not a number" << join << joinSuccessText(3) << 3;
+    QTest::newRow("join, output already there") << Mode::Join << "a.bin" << 2500 << Setup::PiecesAndOutput << piece1
+                                                << quarterMB << joinFailed << JoinFailureText << 3;
+    QTest::newRow("join, missing piece") << Mode::Join << "a.bin" << 2500 << Setup::Pieces << "%1.009" << quarterMB
+                                         << joinFailed << JoinFailureText << 3;
 }
 
 void tst_StartAction::outcome() {
-    QFETCH(int, mode);
+    QFETCH(Mode, mode);
     QFETCH(QString, name);
     QFETCH(int, bytes);
     QFETCH(Setup, setup);
@@ -279,7 +280,7 @@ void tst_StartAction::outcome() {
     typePath(mode, typed.arg(whole));
     control<QLineEdit>(*m_window, "txtSegSize")->setText(sizeText);
     const bool succeeds = !title.startsWith(QLatin1String("Aik"));
-    const bool wholeAfter = mode == 0 || succeeds || setup == Setup::PiecesAndOutput;
+    const bool wholeAfter = mode == Mode::Split || succeeds || setup == Setup::PiecesAndOutput;
 
     ModalCatcher catcher;
     click(*m_window, "Picture4");
@@ -296,13 +297,14 @@ void tst_StartAction::outcome() {
     QCOMPARE(filesIn(dir()), expected);
     if (wholeAfter && setup != Setup::PiecesAndOutput)
         QCOMPARE(readFile(whole), content(bytes));
-    if (mode == 0 && succeeds) {
+    if (mode == Mode::Split && succeeds) {
         QByteArray joined;
         for (int i = 1; i <= piecesAfter; ++i)
             joined += readFile(whole + QStringLiteral(".%1").arg(i, 3, 10, QLatin1Char('0')));
         QCOMPARE(joined, content(bytes));
     }
-    QCOMPARE(control<QLineEdit>(*m_window, mode == 0 ? "txtSFName" : "txtSegfname")->text(), typed.arg(whole));
+    QCOMPARE(control<QLineEdit>(*m_window, mode == Mode::Split ? "txtSFName" : "txtSegfname")->text(),
+             typed.arg(whole));
 }
 
 void tst_StartAction::pathReachesEngineWhole_data() {
@@ -316,31 +318,31 @@ void tst_StartAction::pathReachesEngineWhole_data() {
 void tst_StartAction::pathReachesEngineWhole() {
     QFETCH(QString, text);
     EngineProbe& probe = *m_probe;
-    for (int mode : {0, 1}) {
+    for (Mode mode : {Mode::Split, Mode::Join}) {
         typePath(mode, text);
         ModalCatcher catcher;
         click(*m_window, "Picture4");
         QVERIFY(runEnds(*m_window));
-        QCOMPARE(probe.entries.load(), mode + 1);
+        QCOMPARE(probe.entries.load(), tabOf(mode) + 1);
         QCOMPARE(QFile::decodeName(QByteArray::fromStdString(probe.lastPath.string())), text);
         QCOMPARE(catcher.boxes.size(), 1);
     }
 }
 
 void tst_StartAction::busyWhileRunning_data() {
-    QTest::addColumn<int>("mode");
-    QTest::newRow("split") << 0;
-    QTest::newRow("join") << 1;
+    QTest::addColumn<Mode>("mode");
+    QTest::newRow("split") << Mode::Split;
+    QTest::newRow("join") << Mode::Join;
 }
 
 // While the engine runs, only the start button is off: a second click does nothing, and a tab switch
 // changes neither the running work nor the box at its end.
 void tst_StartAction::busyWhileRunning() {
-    QFETCH(int, mode);
-    prepare(dir(), QStringLiteral("a.bin"), 250000, mode == 0 ? Setup::Source : Setup::Pieces);
+    QFETCH(Mode, mode);
+    prepare(dir(), QStringLiteral("a.bin"), 250000, mode == Mode::Split ? Setup::Source : Setup::Pieces);
     const QString whole = dir().filePath(QStringLiteral("a.bin"));
-    typePath(mode, mode == 0 ? whole : whole + QStringLiteral(".001"));
-    if (mode == 0)
+    typePath(mode, mode == Mode::Split ? whole : whole + QStringLiteral(".001"));
+    if (mode == Mode::Split)
         control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
 
     EngineProbe& probe = *m_probe;
@@ -350,7 +352,7 @@ void tst_StartAction::busyWhileRunning() {
         enabledSeen << start->isEnabled();
         if (call == 1) {
             click(*m_window, "Picture4");
-            click(*m_window, mode == 0 ? "imgTab_1" : "imgTab_0");
+            click(*m_window, mode == Mode::Split ? "imgTab_1" : "imgTab_0");
         }
     };
     ModalCatcher catcher;
@@ -360,9 +362,9 @@ void tst_StartAction::busyWhileRunning() {
     QCOMPARE(probe.entries.load(), 1);
     QVERIFY(enabledSeen.size() > 2);
     QVERIFY(!enabledSeen.contains(true));
-    QCOMPARE(m_window->iMode(), std::int16_t(1 - mode));
+    QCOMPARE(m_window->iMode(), mode == Mode::Split ? Mode::Join : Mode::Split);
     QCOMPARE(catcher.boxes.size(), 1);
-    if (mode == 0) {
+    if (mode == Mode::Split) {
         QCOMPARE(catcher.boxes.first().title, QStringLiteral("Kamiyaabi!"));
         QCOMPARE(catcher.boxes.first().text, splitSuccessText(3));
     } else {
@@ -374,24 +376,24 @@ void tst_StartAction::busyWhileRunning() {
 }
 
 void tst_StartAction::closeDuringRun_data() {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<Mode>("mode");
     QTest::addColumn<bool>("byExitImage");
-    QTest::newRow("split, window closed") << 0 << false;
-    QTest::newRow("split, exit image") << 0 << true;
-    QTest::newRow("join, window closed") << 1 << false;
-    QTest::newRow("join, exit image") << 1 << true;
+    QTest::newRow("split, window closed") << Mode::Split << false;
+    QTest::newRow("split, exit image") << Mode::Split << true;
+    QTest::newRow("join, window closed") << Mode::Join << false;
+    QTest::newRow("join, exit image") << Mode::Join << true;
 }
 
 // The run ends as a failure at its next block: nothing it wrote is left, no box appears, the window goes once
 // the engine has cleaned up.
 void tst_StartAction::closeDuringRun() {
-    QFETCH(int, mode);
+    QFETCH(Mode, mode);
     QFETCH(bool, byExitImage);
-    prepare(dir(), QStringLiteral("a.bin"), 250000, mode == 0 ? Setup::Source : Setup::Pieces);
+    prepare(dir(), QStringLiteral("a.bin"), 250000, mode == Mode::Split ? Setup::Source : Setup::Pieces);
     const QStringList before = filesIn(dir());
     const QString whole = dir().filePath(QStringLiteral("a.bin"));
-    typePath(mode, mode == 0 ? whole : whole + QStringLiteral(".001"));
-    if (mode == 0)
+    typePath(mode, mode == Mode::Split ? whole : whole + QStringLiteral(".001"));
+    if (mode == Mode::Split)
         control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
 
     EngineProbe& probe = *m_probe;
@@ -429,7 +431,7 @@ void tst_StartAction::closeWhileDialogOpenInRun() {
     QFETCH(QString, opened);
     prepare(dir(), QStringLiteral("a.bin"), 250000, Setup::Source);
     const QString whole = dir().filePath(QStringLiteral("a.bin"));
-    typePath(0, whole);
+    typePath(Mode::Split, whole);
     control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
 
     RecordingDialogs& dialog = *m_dialogs;

@@ -138,18 +138,18 @@ void tst_WindowPace::sameValueAfterDisturbanceDrawsAgain() {
 }
 
 void tst_WindowPace::slowDevice_data() {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<Mode>("mode");
     QTest::addColumn<bool>("closeInFlush");
-    QTest::newRow("split") << 0 << false;
-    QTest::newRow("join") << 1 << false;
-    QTest::newRow("split, closed during the final flush") << 0 << true;
-    QTest::newRow("join, closed during the final flush") << 1 << true;
+    QTest::newRow("split") << Mode::Split << false;
+    QTest::newRow("join") << Mode::Join << false;
+    QTest::newRow("split, closed during the final flush") << Mode::Split << true;
+    QTest::newRow("join, closed during the final flush") << Mode::Join << true;
 }
 
 // On a device slowed to 4 MB/s with a 3 s flush, the run ends right and the window never stops turning its event
 // loop; a close during a flush waits for the engine's clean-up, shows no box and leaves nothing behind.
 void tst_WindowPace::slowDevice() {
-    QFETCH(int, mode);
+    QFETCH(Mode, mode);
     QFETCH(bool, closeInFlush);
     if (qEnvironmentVariableIntValue("ZARVEL_SLOW_FSYNC_MS") <= 0)
         QSKIP("runs only with the slow-device library preloaded");
@@ -159,7 +159,7 @@ void tst_WindowPace::slowDevice() {
     const QDir dir(folder.path());
     const QString whole = dir.filePath(QStringLiteral("a.bin"));
     const QByteArray data = content(FileBytes);
-    if (mode == 0) {
+    if (mode == Mode::Split) {
         QVERIFY(writeFile(whole, data));
     } else {
         for (int i = 0; i < FileBytes / PieceBytes; ++i)
@@ -170,7 +170,7 @@ void tst_WindowPace::slowDevice() {
     frmMain window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    if (mode == 1)
+    if (mode == Mode::Join)
         QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgTab_1")), Qt::LeftButton, {}, QPoint(5, 5));
     window.findChild<QLineEdit*>(QStringLiteral("txtSFName"))->setText(whole);
     window.findChild<QLineEdit*>(QStringLiteral("txtSegSize"))->setText(QStringLiteral("1"));
@@ -195,9 +195,10 @@ void tst_WindowPace::slowDevice() {
     } else {
         QVERIFY(QTest::qWaitFor([&] { return start->isEnabled(); }, GiveUpMs));
         QCOMPARE(catcher.boxes.size(), 1);
-        QCOMPARE(catcher.boxes.first().title, mode == 0 ? QStringLiteral("Kamiyaabi!") : QStringLiteral("Kamyaabi"));
+        QCOMPARE(catcher.boxes.first().title,
+                 mode == Mode::Split ? QStringLiteral("Kamiyaabi!") : QStringLiteral("Kamyaabi"));
         QByteArray result;
-        if (mode == 0) {
+        if (mode == Mode::Split) {
             for (int i = 0; i < FileBytes / PieceBytes; ++i)
                 result += readFile(pieceName(whole, i + 1));
         } else {

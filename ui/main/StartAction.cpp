@@ -52,21 +52,14 @@ bool StartAction::start(const Request& request) {
     return true;
 }
 
-std::optional<Messages::Outcome> StartAction::failureOf(std::int16_t mode) {
-    switch (mode) {
-    case 0:
-        return Messages::Outcome::SplitFailure;
-    case 1:
-        return Messages::Outcome::JoinFailure;
-    default:
-        return std::nullopt;
-    }
+Messages::Outcome StartAction::failureOf(Mode mode) {
+    return mode == Mode::Split ? Messages::Outcome::SplitFailure : Messages::Outcome::JoinFailure;
 }
 
 StartAction::Job StartAction::toJob(const Request& request) {
     Job job;
     job.mode = request.mode;
-    if (request.mode == 0) {
+    if (request.mode == Mode::Split) {
         job.path = toEnginePath(request.splitPath);
         // A size that does not fit the engine's 32-bit piece size must not reach it cut or wrapped round.
         job.pieceSize = SizeText::sizeTextToBytes(request.sizeText);
@@ -118,14 +111,7 @@ void StartAction::waitForWorker() {
 }
 
 StartAction::Result StartAction::work(const Job& job) {
-    switch (job.mode) {
-    case 0:
-        return split(job);
-    case 1:
-        return join(job);
-    default:
-        return {};
-    }
+    return job.mode == Mode::Split ? split(job) : join(job);
 }
 
 StartAction::Result StartAction::split(const Job& job) {

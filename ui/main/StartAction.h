@@ -2,6 +2,7 @@
 
 #include "engine/modFHand.h"
 #include "ui/main/Messages.h"
+#include "ui/main/Mode.h"
 #include "ui/main/WorkerBell.h"
 
 #include <QString>
@@ -32,7 +33,7 @@ public:
 
     // Everything a run needs, read once at the click: later edits or tab switches change nothing.
     struct Request {
-        std::int16_t mode = 0; // 0 split, 1 join; anything else does nothing and tells no outcome
+        Mode mode = Mode::Split;
         QString splitPath;
         QString sizeText;
         QString joinPath;
@@ -40,9 +41,9 @@ public:
 
     // Draws a percentage; called on the window's thread, at most once per frame, with the latest value.
     using ProgressSink = std::function<void(std::int16_t percent)>;
-    // Called on the window's thread once the run is over: the outcome to tell (none for an unknown mode) and
-    // the piece count the engine wrote.
-    using Finished = std::function<void(std::optional<Messages::Outcome> outcome, std::int16_t pieceCount)>;
+    // Called on the window's thread once the run is over: the outcome to tell and the piece count the engine
+    // wrote.
+    using Finished = std::function<void(Messages::Outcome outcome, std::int16_t pieceCount)>;
 
     // An empty routine in `engine` is replaced by the real one.
     StartAction(Engine engine, ProgressSink progress, Finished finished);
@@ -68,17 +69,17 @@ private:
 
     // A request in the engine's terms.
     struct Job {
-        std::int16_t mode = 0;
+        Mode mode = Mode::Split;
         std::filesystem::path path;
         std::optional<std::int32_t> pieceSize; // split only; none when the size text is no usable size
     };
     struct Result {
-        std::optional<Messages::Outcome> outcome;
+        Messages::Outcome outcome = Messages::Outcome::SplitFailure;
         std::int16_t pieceCount = 0;
     };
 
     static Job toJob(const Request& request);
-    static std::optional<Messages::Outcome> failureOf(std::int16_t mode);
+    static Messages::Outcome failureOf(Mode mode);
     Result work(const Job& job);
     Result split(const Job& job);
     Result join(const Job& job);

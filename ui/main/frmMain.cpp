@@ -83,11 +83,9 @@ frmMain::frmMain(Services services, QWidget* parent) : QWidget(parent), m_fileDi
     m_progressText.reserve(8);
     m_startAction = std::make_unique<StartAction>(
         std::move(services.engine), [this](std::int16_t percent) { spProg(percent); },
-        [this](std::optional<Messages::Outcome> outcome, std::int16_t pieceCount) {
-            startAction_Finished(outcome, pieceCount);
-        });
+        [this](Messages::Outcome outcome, std::int16_t pieceCount) { startAction_Finished(outcome, pieceCount); });
 
-    m_iMode = 0;
+    m_iMode = Mode::Split;
     spProg(0);
 }
 
@@ -164,7 +162,7 @@ void frmMain::bringToFront(QWidget* control) {
 }
 
 void frmMain::imgTab_Click(int index) {
-    m_iMode = static_cast<std::int16_t>(index);
+    m_iMode = modeOfTab(index);
     bringToFront(picCHolder[index]);
     bringToFront(imgTab[index]);
 }
@@ -208,10 +206,10 @@ void frmMain::Picture4_Click() {
     m_startAction->start({m_iMode, txtSFName->text(), txtSegSize->text(), txtSegfname->text()});
 }
 
-void frmMain::startAction_Finished(std::optional<Messages::Outcome> outcome, std::int16_t pieceCount) {
+void frmMain::startAction_Finished(Messages::Outcome outcome, std::int16_t pieceCount) {
     const bool closing = std::exchange(m_closeAfterRun, false);
-    if (outcome && !closing)
-        Messages::show(this, *outcome, pieceCount);
+    if (!closing)
+        Messages::show(this, outcome, pieceCount);
     Picture4->setEnabled(true);
     if (closing)
         close();

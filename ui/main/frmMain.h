@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/filedialog/CFileDialog.h"
+#include "ui/main/Mode.h"
 #include "ui/main/StartAction.h"
 
 #include <QPoint>
@@ -35,8 +36,8 @@ public:
     // the picture would change.
     void spProg(std::int16_t percent);
 
-    // 0 split, 1 join; set by the tab pictures, read by the start action.
-    std::int16_t iMode() const { return m_iMode; }
+    // Set by the tab pictures, read by the start action.
+    Mode iMode() const { return m_iMode; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -54,7 +55,7 @@ private slots:
     void lblBrowse_Click();
     void lblSBrowse_Click();
     void Picture4_Click();
-    void startAction_Finished(std::optional<Messages::Outcome> outcome, std::int16_t pieceCount);
+    void startAction_Finished(Messages::Outcome outcome, std::int16_t pieceCount);
     void txtSFName_OLEDragDrop(QDropEvent* event);
     void txtSegfname_OLEDragDrop(QDropEvent* event);
 
@@ -79,7 +80,7 @@ private:
     CFileDialog::BackendFactory m_fileDialogs;
     std::unique_ptr<StartAction> m_startAction;
     bool m_closeAfterRun = false;
-    std::int16_t m_iMode = 0;
+    Mode m_iMode = Mode::Split;
     bool m_dragging = false;
     bool m_shownOnce = false;
     QPoint m_dragOffset;
