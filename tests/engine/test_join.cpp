@@ -227,9 +227,14 @@ TEST(Join, WritesIntoATemporaryFileBesideTheOutput) {
         const std::int16_t result = JoinFile(dir / "t.dat.001", count, hooks);
         seam::RefuseUnnamedFiles(false);
         ASSERT_EQ(result, kSuccess);
-        EXPECT_EQ(seenDuringWork.size(), refused ? 3u : 2u);
+#ifdef _WIN32
+        const bool named = true; // Windows has no unnamed files
+#else
+        const bool named = refused;
+#endif
+        EXPECT_EQ(seenDuringWork.size(), named ? 3u : 2u);
         EXPECT_EQ(std::count(seenDuringWork.begin(), seenDuringWork.end(), "t.dat"), 0);
-        if (refused) {
+        if (named) {
             EXPECT_EQ(fs::path(seenDuringWork.front()).extension(), ".tmp");
         }
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"t.dat", "t.dat.001", "t.dat.002"}));
