@@ -1,8 +1,11 @@
 #include "engine/PieceNames.h"
+#include "engine/RunReport.h"
 #include "engine/Transfer.h"
 #include "engine/modFHand.h"
 
 #include <limits>
+#include <optional>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -19,19 +22,21 @@ struct Series {
     std::vector<std::int64_t> lengths; // as measured, member 001 first
 };
 
-// Counts the members that follow each other from 001 and adds up their lengths. Returns false on a failure
-// (a length that can't be read, a counter that would overflow).
-bool MeasureSeries(Series& series) {
+// Counts the members that follow each other from 001 and adds up their lengths. Throws IoFailure for a length
+// that can't be read or a counter that would overflow.
+void MeasureSeries(Series& series) {
     for (std::int32_t number = 1;; ++number) {
         const fs::path member = series.names.Member(number);
         if (!IsPresent(member))
-            return true;
+            return;
         if (number > std::numeric_limits<std::int16_t>::max())
-            return false;
+            throw IoFailure(std::errc::value_too_large, "count (too many pieces)", member);
         std::error_code ec;
         const std::uintmax_t size = fs::file_size(member, ec);
-        if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max() - series.total))
-            return false;
+        if (ec)
+            throw IoFailure(ec, "measure", member);
+        if (size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max() - series.total))
+            throw IoFailure(std::errc::value_too_large, "measure (the total overflows)", member);
         series.total += static_cast<std::int64_t>(size);
         series.lengths.push_back(static_cast<std::int64_t>(size));
         series.count = static_cast<std::int16_t>(number);
@@ -84,19 +89,22 @@ void JoinRun::CreateOutput() {
     output_ = folder_.CreateUnnamed();
     if (!output_.IsOpen())
         output_ = folder_.CreateTemporary(temporary_);
+    // Failures name the output by the name it is written for, not by the temporary one no user has seen.
+    output_.SetName(series_.names.Output());
     outputId_ = output_.Id();
 }
 
 void JoinRun::AppendMember(std::int16_t number) {
-    RawFile member = RawFile::OpenForReading(series_.names.Member(number));
+    const fs::path name = series_.names.Member(number);
+    RawFile member = RawFile::OpenForReading(name);
     const std::int64_t length = member.Size();
     // Another file swapped in since the series was measured must not end in a success made of its bytes.
     if (length != series_.lengths[static_cast<std::size_t>(number - 1)])
-        throw IoFailure("member changed since it was measured");
+        throw IoFailure(std::errc::io_error, "open (length changed since it was measured)", name);
     CopyPart(member, output_, length, buffer_, pacer_);
     // The bytes copied may already be stale if the member was cut short after they were read.
     if (member.Size() < length)
-        throw IoFailure("member cut short");
+        throw IoFailure(std::errc::io_error, "read (file cut short)", name);
     member.Close();
     pacer_.PartClosed();
 }
@@ -124,31 +132,37 @@ void JoinRun::RemoveOutput() noexcept {
 } // namespace
 
 std::int16_t JoinFile(const fs::path& path, std::int16_t& pieceCount, const Hooks& hooks) {
-    if (path.empty() || !IsPresent(path))
-        return kJoinNoPickedPiece;
-    const auto names = SeriesOf(path);
-    if (!names)
-        return kFailure;
-    Series series{*names, 0, 0, {}};
-    if (!MeasureSeries(series))
-        return kFailure;
-    if (series.count == 0)
-        return kJoinNoFirstMember;
-    if (IsNameTaken(series.names.Output()))
-        return kJoinOutputPresent;
-
+    const RunReport report(hooks, "join");
+    if (path.empty())
+        return report.Refused(kJoinNoPickedPiece, [] { return std::string("no piece named"); });
+    if (!IsPresent(path))
+        return report.Refused(kJoinNoPickedPiece, [&] { return "no piece at " + Quoted(path); });
+    Series series; // outlives the run, which refers to it
+    std::optional<JoinRun> run;
     try {
-        JoinRun run(series, hooks);
-        try {
-            run.Execute();
-            pieceCount = series.count;
-            return kSuccess;
-        } catch (...) {
-            run.RemoveOutput();
-            return kFailure;
-        }
+        const auto names = SeriesOf(path);
+        if (!names)
+            throw IoFailure(std::errc::invalid_argument, "find the folder of", path);
+        series.names = *names;
+        MeasureSeries(series);
+        if (series.count == 0)
+            return report.Refused(kJoinNoFirstMember,
+                                  [&] { return "no piece 001 beside " + Quoted(series.names.Output()); });
+        if (IsNameTaken(series.names.Output()))
+            return report.Refused(kJoinOutputPresent,
+                                  [&] { return Quoted(series.names.Output()) + " is there already"; });
+        run.emplace(series, hooks);
+        run->Execute();
+        pieceCount = series.count;
+        return kSuccess;
+    } catch (const std::exception& failure) {
+        if (run)
+            run->RemoveOutput();
+        return report.Failed(failure);
     } catch (...) {
-        return kFailure;
+        if (run)
+            run->RemoveOutput();
+        return report.FailedInAHook();
     }
 }
 

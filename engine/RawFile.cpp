@@ -7,11 +7,29 @@
 
 namespace modFHand {
 
+IoFailure::IoFailure(std::error_code code, const std::string& operation, const std::filesystem::path& path)
+    : std::system_error(code, operation + " " + Quoted(path)),
+      where_(std::make_shared<const std::string>(operation + " " + Quoted(path))) {}
+
+std::string IoFailure::Line() const {
+    return *where_ + ": " + SystemMessage(code());
+}
+
+std::string Quoted(const std::filesystem::path& path) {
+    const auto utf8 = path.u8string(); // a std::u8string from C++20 on
+    std::string text(utf8.begin(), utf8.end());
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    }
+    return "'" + text + "'";
+}
+
 RawFile::~RawFile() {
     Release();
 }
 
-RawFile::RawFile(RawFile&& other) noexcept : handle_(other.handle_) {
+RawFile::RawFile(RawFile&& other) noexcept : handle_(other.handle_), name_(std::move(other.name_)) {
     other.handle_ = Invalid();
 }
 
@@ -19,6 +37,7 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
     if (this != &other) {
         Release();
         handle_ = other.handle_;
+        name_ = std::move(other.name_);
         other.handle_ = Invalid();
     }
     return *this;

@@ -6,14 +6,37 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
-#include <stdexcept>
+#include <string>
+#include <system_error>
 
 namespace modFHand {
 
-struct IoFailure : std::runtime_error {
-    using std::runtime_error::runtime_error;
+// A failure under the engine, with enough to tell a user what went wrong where: the operation ("write",
+// "open for reading"), the path it concerned, and the system's own code (errno in the generic category, or
+// GetLastError in the system category on Windows). Where the system reported nothing (a file cut short, a length
+// that changed, a counter that would overflow) the code is the std::errc that fits best.
+class IoFailure : public std::system_error {
+public:
+    IoFailure(std::error_code code, const std::string& operation, const std::filesystem::path& path);
+    IoFailure(std::errc code, const std::string& operation, const std::filesystem::path& path)
+        : IoFailure(std::make_error_code(code), operation, path) {}
+
+    // "write '/media/stick/movie.avi.003': No space left on device"
+    std::string Line() const;
+
+private:
+    std::shared_ptr<const std::string> where_; // shared, so that copying the exception never throws
 };
+
+// The text of a code for people, on one line. Windows' own codes are spelled by the system itself there, since not
+// every standard library knows them.
+std::string SystemMessage(const std::error_code& code);
+
+// A path as it appears in a line for people: quoted, in UTF-8, with control characters shown as '?' so that the
+// line stays one line.
+std::string Quoted(const std::filesystem::path& path);
 
 // Tells two names of one file apart from two files: device and inode here, volume and index on Windows.
 struct FileId {
@@ -38,6 +61,9 @@ public:
     static RawFile CreatePiece(const std::filesystem::path& path, const RawFile& keep);
 
     bool IsOpen() const;
+    // The name a failure on this file is reported under: the path it was opened with, or for a file written
+    // under another name than it will end with, the one given here.
+    void SetName(const std::filesystem::path& name) { name_ = name; }
     std::int64_t Size() const;
     FileId Id() const;
     // Exactly `count` bytes or a failure: a file that ends early has been cut short under us.
@@ -64,10 +90,11 @@ private:
     using Handle = int;
 #endif
     static Handle Invalid();
-    explicit RawFile(Handle handle) : handle_(handle) {}
+    RawFile(Handle handle, const std::filesystem::path& name) : handle_(handle), name_(name) {}
     void Release() noexcept;
 
     Handle handle_ = Invalid();
+    std::filesystem::path name_;
 };
 
 // Identity of a regular file under that exact name (a link is not followed and gives nothing).
@@ -124,10 +151,11 @@ public:
 
 private:
     void Release() noexcept;
+    std::filesystem::path PathOf(const std::filesystem::path& name) const { return path_ / name; }
 
-#ifdef _WIN32
+    // Where the folder was when it was opened: the way in on Windows, only a name for failures elsewhere.
     std::filesystem::path path_;
-#else
+#ifndef _WIN32
     int handle_ = -1;
 #endif
 };

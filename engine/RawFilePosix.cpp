@@ -19,22 +19,38 @@ namespace {
 
 constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK; // O_NONBLOCK: a FIFO must never hang us
 
-[[noreturn]] void Fail(const char* what) {
-    throw IoFailure(what);
+// Reports errno, which must still be the one the failed call set: nothing may run between the call and this but
+// the making of the path arguments, which only allocate and leave errno alone when they succeed.
+[[noreturn]] void Fail(const char* operation, const fs::path& path) {
+    throw IoFailure(std::error_code(errno, std::generic_category()), operation, path);
+}
+
+[[noreturn]] void Fail(std::errc code, const char* operation, const fs::path& path) {
+    throw IoFailure(code, operation, path);
+}
+
+// For an operation on two names: the first goes into the operation's text, after errno has been read.
+[[noreturn]] void Fail(const char* operation, const fs::path& first, const char* joint, const fs::path& second) {
+    const std::error_code code(errno, std::generic_category());
+    throw IoFailure(code, operation + (" " + Quoted(first) + " ") + joint, second);
 }
 
 FileId IdOf(const struct stat& st) {
     return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-struct stat StatOf(int fd) {
+struct stat StatOf(int fd, const fs::path& name) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        Fail("fstat");
+        Fail("fstat", name);
     return st;
 }
 
 } // namespace
+
+std::string SystemMessage(const std::error_code& code) {
+    return code.message();
+}
 
 RawFile::Handle RawFile::Invalid() {
     return -1;
@@ -47,11 +63,11 @@ void RawFile::Release() noexcept {
 }
 
 RawFile RawFile::OpenForReading(const fs::path& path) {
-    RawFile file(::open(path.c_str(), O_RDONLY | kOpenFlags));
+    RawFile file(::open(path.c_str(), O_RDONLY | kOpenFlags), path);
     if (!file.IsOpen())
-        Fail("open for reading");
-    if (!S_ISREG(StatOf(file.handle_).st_mode))
-        Fail("not a regular file");
+        Fail("open for reading", path);
+    if (!S_ISREG(StatOf(file.handle_, path).st_mode))
+        Fail(std::errc::invalid_argument, "open for reading (no regular file)", path);
 #ifdef POSIX_FADV_SEQUENTIAL
     ::posix_fadvise(file.handle_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
@@ -59,25 +75,25 @@ RawFile RawFile::OpenForReading(const fs::path& path) {
 }
 
 RawFile RawFile::CreatePiece(const fs::path& path, const RawFile& keep) {
-    RawFile file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | kOpenFlags, 0666));
+    RawFile file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | kOpenFlags, 0666), path);
     if (!file.IsOpen())
-        Fail("create piece");
-    const struct stat st = StatOf(file.handle_);
+        Fail("create piece", path);
+    const struct stat st = StatOf(file.handle_, path);
     if (!S_ISREG(st.st_mode))
-        Fail("piece is not a regular file");
+        Fail(std::errc::invalid_argument, "create piece (no regular file)", path);
     if (keep.IsOpen() && IdOf(st) == keep.Id())
-        Fail("piece is the source under another name");
+        Fail(std::errc::file_exists, "create piece (the source under another name)", path);
     if (st.st_size != 0 && ::ftruncate(file.handle_, 0) != 0)
-        Fail("truncate piece");
+        Fail("truncate piece", path);
     return file;
 }
 
 std::int64_t RawFile::Size() const {
-    return static_cast<std::int64_t>(StatOf(handle_).st_size);
+    return static_cast<std::int64_t>(StatOf(handle_, name_).st_size);
 }
 
 FileId RawFile::Id() const {
-    return IdOf(StatOf(handle_));
+    return IdOf(StatOf(handle_, name_));
 }
 
 void RawFile::ReadExactly(char* buffer, std::size_t count) {
@@ -86,9 +102,9 @@ void RawFile::ReadExactly(char* buffer, std::size_t count) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            Fail("read");
+            Fail("read", name_);
         if (got == 0)
-            Fail("file cut short");
+            Fail(std::errc::io_error, "read (file cut short)", name_);
         buffer += got;
         count -= static_cast<std::size_t>(got);
     }
@@ -99,8 +115,10 @@ void RawFile::WriteAll(const char* buffer, std::size_t count) {
         const ssize_t put = ::write(handle_, buffer, count);
         if (put < 0 && errno == EINTR)
             continue;
-        if (put <= 0)
-            Fail("write");
+        if (put < 0)
+            Fail("write", name_);
+        if (put == 0)
+            Fail(std::errc::io_error, "write (nothing taken)", name_);
         buffer += put;
         count -= static_cast<std::size_t>(put);
     }
@@ -119,13 +137,13 @@ std::int64_t RawFile::CopyRangeFrom(RawFile& from, std::int64_t count) {
         if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == ENOTSUP ||
             errno == EBADF || errno == EPERM)
             return kCopyRefused;
-        Fail("copy range");
+        Fail("copy", from.name_, "into", name_);
     }
 }
 
 void RawFile::Sync() {
     if (::fsync(handle_) != 0 && errno != EINVAL)
-        Fail("fsync");
+        Fail("fsync", name_);
 }
 
 void RawFile::StartSync() noexcept {
@@ -139,7 +157,7 @@ void RawFile::Close() {
     handle_ = Invalid();
     // A close that reports an error may mean written bytes never reached the disk (network file systems).
     if (fd != Invalid() && ::close(fd) != 0 && errno != EINTR)
-        Fail("close");
+        Fail("close", name_);
 }
 
 std::optional<FileId> RegularFileId(const fs::path& path) {
@@ -158,13 +176,14 @@ Folder::~Folder() {
     Release();
 }
 
-Folder::Folder(Folder&& other) noexcept : handle_(other.handle_) {
+Folder::Folder(Folder&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
     other.handle_ = -1;
 }
 
 Folder& Folder::operator=(Folder&& other) noexcept {
     if (this != &other) {
         Release();
+        path_ = std::move(other.path_);
         handle_ = other.handle_;
         other.handle_ = -1;
     }
@@ -180,6 +199,7 @@ void Folder::Release() noexcept {
 Folder Folder::Open(const fs::path& folder) {
     const char* name = folder.empty() ? "." : folder.c_str();
     Folder opened;
+    opened.path_ = folder;
     opened.handle_ = ::open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 #ifdef O_PATH
     // A folder we may write in but not list still takes our names; only its flush is lost then.
@@ -187,14 +207,15 @@ Folder Folder::Open(const fs::path& folder) {
         opened.handle_ = ::open(name, O_PATH | O_DIRECTORY | O_CLOEXEC);
 #endif
     if (opened.handle_ < 0)
-        Fail("open folder");
+        Fail("open folder", name);
     return opened;
 }
 
 RawFile Folder::CreateNew(const fs::path& name) const {
-    RawFile file(::openat(handle_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | kOpenFlags, 0666));
+    RawFile file(::openat(handle_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | kOpenFlags, 0666),
+                 PathOf(name));
     if (!file.IsOpen())
-        Fail("create");
+        Fail("create", PathOf(name));
     return file;
 }
 
@@ -203,7 +224,7 @@ void Folder::RenameNoReplace(const fs::path& from, const fs::path& to) const {
     if (::renameat2(handle_, from.c_str(), handle_, to.c_str(), RENAME_NOREPLACE) == 0)
         return;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        Fail("rename");
+        Fail("rename", PathOf(from), "to", PathOf(to));
 #endif
     // linkat() refuses an existing target just as firmly; file systems without hard links (FAT) say EPERM.
     if (::linkat(handle_, from.c_str(), handle_, to.c_str(), 0) == 0) {
@@ -211,11 +232,12 @@ void Folder::RenameNoReplace(const fs::path& from, const fs::path& to) const {
         return;
     }
     if (errno != EPERM && errno != ENOTSUP && errno != ENOSYS)
-        Fail("link");
+        Fail("link", PathOf(from), "to", PathOf(to));
     struct stat st {};
-    if (::fstatat(handle_, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT ||
-        ::renameat(handle_, from.c_str(), handle_, to.c_str()) != 0)
-        Fail("rename");
+    if (::fstatat(handle_, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        Fail(std::errc::file_exists, "rename to", PathOf(to));
+    if (errno != ENOENT || ::renameat(handle_, from.c_str(), handle_, to.c_str()) != 0)
+        Fail("rename", PathOf(from), "to", PathOf(to));
 }
 
 bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept {
@@ -231,12 +253,12 @@ void Folder::Sync() const noexcept {
 
 RawFile Folder::CreateUnnamed() const {
 #ifdef O_TMPFILE
-    RawFile file(::openat(handle_, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC | O_NOCTTY, 0666));
+    RawFile file(::openat(handle_, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC | O_NOCTTY, 0666), path_);
     if (file.IsOpen())
         return file;
     // EISDIR and EINVAL: a kernel or file system without unnamed files; the others: none left to hold open.
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != EMFILE && errno != ENFILE)
-        Fail("create unnamed");
+        Fail("create unnamed file in", path_);
 #endif
     return RawFile();
 }
@@ -250,7 +272,7 @@ void Folder::LinkNoReplace(const RawFile& file, const fs::path& to) const {
     if (errno == ENOENT && ::linkat(file.handle_, "", handle_, to.c_str(), AT_EMPTY_PATH) == 0)
         return;
 #endif
-    Fail("link");
+    Fail("link", PathOf(to));
 }
 
 std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
@@ -258,7 +280,7 @@ std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
     if (::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT)
             return std::nullopt;
-        Fail("look up entry");
+        Fail("look up", PathOf(name));
     }
     return Entry{IdOf(st), S_ISREG(st.st_mode)};
 }
@@ -272,7 +294,7 @@ bool Folder::RemoveEntryIfSame(const fs::path& name, const FileId& id) const noe
 void Folder::Flush() const {
     // EBADF: held only for its names (O_PATH); EINVAL: a file system that has nothing to flush.
     if (handle_ >= 0 && ::fsync(handle_) != 0 && errno != EBADF && errno != EINVAL)
-        Fail("flush folder");
+        Fail("flush folder", path_);
 }
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <string>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -12,16 +14,28 @@ namespace modFHand {
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    throw IoFailure(what);
+// Reports GetLastError, which must still be the one the failed call set: nothing may run between the call and
+// this but the making of the path arguments.
+[[noreturn]] void Fail(const char* operation, const fs::path& path) {
+    throw IoFailure(std::error_code(static_cast<int>(GetLastError()), std::system_category()), operation, path);
+}
+
+[[noreturn]] void Fail(std::errc code, const char* operation, const fs::path& path) {
+    throw IoFailure(code, operation, path);
+}
+
+// For an operation on two names: the first goes into the operation's text, after the error has been read.
+[[noreturn]] void Fail(const char* operation, const fs::path& first, const char* joint, const fs::path& second) {
+    const std::error_code code(static_cast<int>(GetLastError()), std::system_category());
+    throw IoFailure(code, operation + (" " + Quoted(first) + " ") + joint, second);
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE handle) {
+BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE handle, const fs::path& name) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(handle, &info))
-        Fail("file information");
+        Fail("read the file information of", name);
     return info;
 }
 
@@ -30,13 +44,29 @@ FileId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
                   (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
-bool IsPlainFile(HANDLE handle) {
-    const BY_HANDLE_FILE_INFORMATION info = InfoOf(handle);
+bool IsPlainFile(HANDLE handle, const fs::path& name) {
+    const BY_HANDLE_FILE_INFORMATION info = InfoOf(handle, name);
     return GetFileType(handle) == FILE_TYPE_DISK && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 } // namespace
+
+std::string SystemMessage(const std::error_code& code) {
+    if (code.category() != std::system_category())
+        return code.message();
+    char* text = nullptr;
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                           FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                       nullptr, static_cast<DWORD>(code.value()), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length > 0 ? std::string(text, length) : "error " + std::to_string(code.value());
+    LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == ' ' || message.back() == '.' || message.back() == '\r' || message.back() == '\n'))
+        message.pop_back();
+    return message;
+}
 
 RawFile::Handle RawFile::Invalid() {
     return INVALID_HANDLE_VALUE;
@@ -50,37 +80,39 @@ void RawFile::Release() noexcept {
 
 RawFile RawFile::OpenForReading(const fs::path& path) {
     RawFile file(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
+                 path);
     if (!file.IsOpen())
-        Fail("open for reading");
+        Fail("open for reading", path);
     if (GetFileType(file.handle_) != FILE_TYPE_DISK)
-        Fail("not a regular file");
+        Fail(std::errc::invalid_argument, "open for reading (no regular file)", path);
     return file;
 }
 
 RawFile RawFile::CreatePiece(const fs::path& path, const RawFile& keep) {
     RawFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+                 path);
     if (!file.IsOpen())
-        Fail("create piece");
-    if (!IsPlainFile(file.handle_))
-        Fail("piece is not a regular file");
-    if (keep.IsOpen() && IdOf(InfoOf(file.handle_)) == keep.Id())
-        Fail("piece is the source under another name");
+        Fail("create piece", path);
+    if (!IsPlainFile(file.handle_, path))
+        Fail(std::errc::invalid_argument, "create piece (no regular file)", path);
+    if (keep.IsOpen() && IdOf(InfoOf(file.handle_, path)) == keep.Id())
+        Fail(std::errc::file_exists, "create piece (the source under another name)", path);
     if (!SetEndOfFile(file.handle_))
-        Fail("truncate piece");
+        Fail("truncate piece", path);
     return file;
 }
 
 std::int64_t RawFile::Size() const {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(handle_, &size))
-        Fail("size");
+        Fail("measure", name_);
     return size.QuadPart;
 }
 
 FileId RawFile::Id() const {
-    return IdOf(InfoOf(handle_));
+    return IdOf(InfoOf(handle_, name_));
 }
 
 void RawFile::ReadExactly(char* buffer, std::size_t count) {
@@ -88,9 +120,9 @@ void RawFile::ReadExactly(char* buffer, std::size_t count) {
         DWORD got = 0;
         const DWORD want = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
         if (!ReadFile(handle_, buffer, want, &got, nullptr))
-            Fail("read");
+            Fail("read", name_);
         if (got == 0)
-            Fail("file cut short");
+            Fail(std::errc::io_error, "read (file cut short)", name_);
         buffer += got;
         count -= got;
     }
@@ -100,8 +132,10 @@ void RawFile::WriteAll(const char* buffer, std::size_t count) {
     while (count > 0) {
         DWORD put = 0;
         const DWORD want = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
-        if (!WriteFile(handle_, buffer, want, &put, nullptr) || put == 0)
-            Fail("write");
+        if (!WriteFile(handle_, buffer, want, &put, nullptr))
+            Fail("write", name_);
+        if (put == 0)
+            Fail(std::errc::io_error, "write (nothing taken)", name_);
         buffer += put;
         count -= put;
     }
@@ -114,7 +148,7 @@ std::int64_t RawFile::CopyRangeFrom(RawFile&, std::int64_t) {
 
 void RawFile::Sync() {
     if (!FlushFileBuffers(handle_))
-        Fail("flush");
+        Fail("flush", name_);
 }
 
 void RawFile::StartSync() noexcept {
@@ -125,7 +159,7 @@ void RawFile::Close() {
     const HANDLE handle = handle_;
     handle_ = Invalid();
     if (handle != Invalid() && !CloseHandle(handle))
-        Fail("close");
+        Fail("close", name_);
 }
 
 std::optional<FileId> RegularFileId(const fs::path& path) {
@@ -174,23 +208,24 @@ Folder Folder::Open(const fs::path& folder) {
 }
 
 RawFile Folder::CreateNew(const fs::path& name) const {
-    RawFile file(CreateFileW((path_ / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    RawFile file(CreateFileW(PathOf(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr),
+                 PathOf(name));
     if (!file.IsOpen())
-        Fail("create");
+        Fail("create", PathOf(name));
     return file;
 }
 
 void Folder::RenameNoReplace(const fs::path& from, const fs::path& to) const {
     if (!MoveFileExW((path_ / from).c_str(), (path_ / to).c_str(), MOVEFILE_WRITE_THROUGH))
-        Fail("rename");
+        Fail("rename", PathOf(from), "to", PathOf(to));
 }
 
 bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept {
     try {
-        return modFHand::RemoveIfSame(path_ / name, id);
-    } catch (...) {
-        return false;
+        return modFHand::RemoveIfSame(PathOf(name), id);
+    } catch (const std::exception&) {
+        return false; // no memory for the path: nothing removed
     }
 }
 
@@ -204,8 +239,8 @@ RawFile Folder::CreateUnnamed() const {
     return RawFile();
 }
 
-void Folder::LinkNoReplace(const RawFile&, const fs::path&) const {
-    Fail("no unnamed files here");
+void Folder::LinkNoReplace(const RawFile&, const fs::path& to) const {
+    Fail(std::errc::function_not_supported, "link an unnamed file to", PathOf(to));
 }
 
 std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
@@ -215,13 +250,17 @@ std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return std::nullopt;
-        Fail("look up entry");
+        SetLastError(error);
+        Fail("look up", PathOf(name));
     }
     BY_HANDLE_FILE_INFORMATION info{};
     const BOOL known = GetFileInformationByHandle(handle, &info);
+    const DWORD error = known ? ERROR_SUCCESS : GetLastError();
     CloseHandle(handle);
-    if (!known)
-        Fail("look up entry");
+    if (!known) {
+        SetLastError(error);
+        Fail("look up", PathOf(name));
+    }
     return Entry{IdOf(info), !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))};
 }
 
@@ -229,9 +268,9 @@ bool Folder::RemoveEntryIfSame(const fs::path& name, const FileId& id) const noe
     try {
         const auto entry = EntryOf(name);
         // DeleteFileW removes a link itself, never what it points to.
-        return entry && entry->id == id && DeleteFileW((path_ / name).c_str());
-    } catch (...) {
-        return false;
+        return entry && entry->id == id && DeleteFileW(PathOf(name).c_str());
+    } catch (const std::exception&) {
+        return false; // an entry that can't be looked up (IoFailure), or no memory for its path: nothing removed
     }
 }
 

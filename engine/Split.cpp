@@ -1,10 +1,12 @@
 #include "engine/PieceNames.h"
+#include "engine/RunReport.h"
 #include "engine/Transfer.h"
 #include "engine/modFHand.h"
 
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -24,6 +26,10 @@ struct Piece {
     FileId id;
     bool named = false;
 };
+
+bool TooManyPieces(std::uintmax_t length, std::int32_t pieceSize) {
+    return static_cast<double>(length) / static_cast<double>(pieceSize) >= kPieceLimit;
+}
 
 std::int64_t PieceCount(std::int64_t length, std::int32_t pieceSize) {
     return length == 0 ? 1 : (length - 1) / pieceSize + 1;
@@ -75,10 +81,10 @@ SplitRun::SplitRun(const fs::path& source, RawFile input, std::int64_t length, s
     // Names are made through the open folder, so a piece whose whole path is too long for the system would still
     // be written; no join could then reach it by that path.
     std::error_code ec;
-    static_cast<void>(
-        fs::symlink_status(PieceName(source, static_cast<std::int32_t>(PieceCount(length, pieceSize))), ec));
+    const fs::path last = PieceName(source, static_cast<std::int32_t>(PieceCount(length, pieceSize)));
+    static_cast<void>(fs::symlink_status(last, ec));
     if (ec == std::errc::filename_too_long)
-        throw IoFailure("piece path too long");
+        throw IoFailure(ec, "name piece", last);
 }
 
 std::int16_t SplitRun::Execute() {
@@ -90,7 +96,7 @@ std::int16_t SplitRun::Execute() {
     } while (offset < length_);
     // The bytes copied may already be stale if the source was cut short after they were read.
     if (input_.Size() < length_)
-        throw IoFailure("source cut short");
+        throw IoFailure(std::errc::io_error, "read (file cut short)", source_);
     input_.Close();
     Publish();
     pacer_.Finished();
@@ -100,6 +106,8 @@ std::int16_t SplitRun::Execute() {
 void SplitRun::WritePiece(std::int64_t quota) {
     Piece& piece = pieces_.emplace_back();
     RawFile file = CreatePieceFile(piece);
+    // Failures name the piece by the name it is written for, not by the temporary one no user has seen.
+    file.SetName(PieceName(source_, static_cast<std::int32_t>(pieces_.size())));
     piece.id = file.Id();
     CopyPart(input_, file, quota, buffer_, pacer_);
     // Only a piece that is on the disk may get its name: after a power cut it must not turn up empty or short.
@@ -152,7 +160,8 @@ std::vector<std::optional<FileId>> SplitRun::OlderPieces() const {
     for (std::size_t number = 1; number <= pieces_.size(); ++number) {
         const auto entry = folder_.EntryOf(EntryName(static_cast<std::int32_t>(number)));
         if (entry && (!entry->regular || entry->id == sourceId_))
-            throw IoFailure("a piece's name is taken by something that is no older piece");
+            throw IoFailure(std::errc::file_exists, "replace (no older piece)",
+                            PieceName(source_, static_cast<std::int32_t>(number)));
         older.push_back(entry ? std::optional<FileId>(entry->id) : std::nullopt);
     }
     return older;
@@ -160,7 +169,7 @@ std::vector<std::optional<FileId>> SplitRun::OlderPieces() const {
 
 void SplitRun::RemoveOlder(std::int32_t number, const std::optional<FileId>& older) const {
     if (older && !folder_.RemoveIfSame(EntryName(number), *older))
-        throw IoFailure("an older piece changed under us");
+        throw IoFailure(std::errc::io_error, "remove older piece (changed meanwhile)", PieceName(source_, number));
 }
 
 void SplitRun::Name(std::int32_t number) {
@@ -185,7 +194,7 @@ void SplitRun::RemoveStalePieces() const {
             return;
         const auto entry = folder_.EntryOf(EntryName(number));
         if (!entry || !folder_.RemoveEntryIfSame(EntryName(number), entry->id))
-            throw IoFailure("stale piece can't be removed");
+            throw IoFailure(std::errc::io_error, "remove stale piece", PieceName(source_, number));
     }
 }
 
@@ -205,39 +214,53 @@ void SplitRun::RemoveWrittenPieces() noexcept {
     }
 }
 
+// The source's length by its name. Throws for a path without a folder part or a length that can't be read.
+std::uintmax_t MeasureSource(const fs::path& path) {
+    if (!LastSeparator(path.native()))
+        throw IoFailure(std::errc::invalid_argument, "find the folder of", path);
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec)
+        throw IoFailure(ec, "measure", path);
+    if (size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max()))
+        throw IoFailure(std::errc::value_too_large, "measure", path);
+    return size;
+}
+
 } // namespace
 
 std::int16_t SplitFile(const fs::path& path, std::int32_t pieceSize, std::int16_t& pieceCount, const Hooks& hooks) {
-    if (path.empty() || !IsPresent(path))
-        return kSplitNoSource;
+    const RunReport report(hooks, "split");
+    if (path.empty())
+        return report.Refused(kSplitNoSource, [] { return std::string("no file named"); });
+    if (!IsPresent(path))
+        return report.Refused(kSplitNoSource, [&] { return "no file at " + Quoted(path); });
     if (pieceSize <= 0)
-        return kSplitBadPieceSize;
-    if (!LastSeparator(path.native()))
-        return kFailure;
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec || size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max()))
-        return kFailure;
-    if (static_cast<double>(size) / static_cast<double>(pieceSize) >= kPieceLimit)
-        return kSplitTooManyPieces;
-
+        return report.Refused(kSplitBadPieceSize,
+                              [&] { return "piece size " + std::to_string(pieceSize) + " is below 1"; });
+    std::optional<SplitRun> run;
     try {
+        if (TooManyPieces(MeasureSource(path), pieceSize))
+            return report.Refused(kSplitTooManyPieces, [&] {
+                return Quoted(path) + " would make 1000 pieces or more of " + std::to_string(pieceSize) + " bytes";
+            });
         // The length copied is that of the file opened, not of the name measured above: a file swapped in
         // between must not give pieces cut from another file's bytes.
         RawFile input = RawFile::OpenForReading(path);
         const std::int64_t length = input.Size();
-        if (static_cast<double>(length) / static_cast<double>(pieceSize) >= kPieceLimit)
-            return kFailure;
-        SplitRun run(path, std::move(input), length, pieceSize, hooks);
-        try {
-            pieceCount = run.Execute();
-            return kSuccess;
-        } catch (...) {
-            run.RemoveWrittenPieces();
-            return kFailure;
-        }
+        if (TooManyPieces(static_cast<std::uintmax_t>(length), pieceSize))
+            throw IoFailure(std::errc::file_too_large, "open (grown to 1000 pieces or more)", path);
+        run.emplace(path, std::move(input), length, pieceSize, hooks);
+        pieceCount = run->Execute();
+        return kSuccess;
+    } catch (const std::exception& failure) {
+        if (run)
+            run->RemoveWrittenPieces();
+        return report.Failed(failure);
     } catch (...) {
-        return kFailure; // nothing was written yet
+        if (run)
+            run->RemoveWrittenPieces();
+        return report.FailedInAHook();
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 namespace modFHand {
 
@@ -18,11 +19,18 @@ namespace modFHand {
 //   (kFailure) with the same clean-up as any other failure: nothing the run wrote is left behind. It is the
 //   way to stop a run; it should answer quickly and must not block.
 //
+// - failed: called once when a run ends with any result but kSuccess, after its clean-up, with one line (no line
+//   break, no program name) that says what went wrong where: "split failed: write '/media/stick/movie.avi.003':
+//   No space left on device", "join refused: no piece 001 beside '/x/movie.avi'", "split stopped". It is meant
+//   for people (a log, standard error); the result code is what tells the cases apart. Never called on success.
+//   What it throws is dropped: the result stands.
+//
 // A hook that throws ends the run just like a stop request: kFailure, with the clean-up.
 struct Hooks {
-    std::function<void(std::int16_t percent)> progress; // the main window's spProg
-    std::function<void()> yield;                        // a point where the run may be paused or watched
-    std::function<bool()> stopRequested;                // true: stop now, as a failure
+    std::function<void(std::int16_t percent)> progress;  // the main window's spProg
+    std::function<void()> yield;                         // a point where the run may be paused or watched
+    std::function<bool()> stopRequested;                 // true: stop now, as a failure
+    std::function<void(const std::string& line)> failed; // why the run ended without success
 };
 
 // Result codes; their numbers never change. Callers only need to tell kSuccess from the rest; the others say

@@ -531,3 +531,64 @@ TEST(Faults, JoinInAFolderThatCanBeWrittenButNotListed) {
     EXPECT_EQ(ReadFile(dir / "f"), whole);
     EXPECT_TRUE(Temporaries(dir.path()).empty());
 }
+
+// The failed hook hears once, after the clean-up, what went wrong where: the operation, the path and the system's
+// own words for a real fault, the check for a refusal. Where permissions don't bind, that row is left out.
+TEST(Faults, TheFailedHookSaysWhatFailedWhere) {
+    enum class Fault { None, SourceCutShort, SourceUnreadable, Stop, MembersRemoved, NoFirstPiece };
+    const struct {
+        Fault fault;
+        fs::path picked;
+        std::string line; // %D stands for the test's folder
+    } cases[] = {
+        {Fault::None, "f", ""},
+        {Fault::SourceCutShort, "f", "split failed: read (file cut short) '%D/f': Input/output error"},
+        {Fault::SourceUnreadable, "f", "split failed: open for reading '%D/f': Permission denied"},
+        {Fault::Stop, "f", "split stopped"},
+        {Fault::MembersRemoved, "j.001", "join failed: open for reading '%D/j.002': No such file or directory"},
+        {Fault::NoFirstPiece, "j.002", "join refused: no piece 001 beside '%D/j'"},
+    };
+    for (const auto& c : cases) {
+        TempFolder dir;
+        WriteFile(dir / "f", Pattern(300000));
+        MakeSeries(dir / "j", {300000, 300000});
+        if (c.fault == Fault::NoFirstPiece)
+            fs::remove(dir / "j.001");
+        std::string expected = c.line;
+        if (expected.find("%D") != std::string::npos)
+            expected.replace(expected.find("%D"), 2, dir.path().string());
+        std::vector<std::string> lines;
+        bool changed = false;
+        modFHand::Hooks hooks;
+        hooks.failed = [&](const std::string& line) { lines.push_back(line); };
+        hooks.stopRequested = [&] { return c.fault == Fault::Stop; };
+        hooks.yield = [&] {
+            if (changed)
+                return;
+            changed = true;
+            if (c.fault == Fault::SourceCutShort)
+                fs::resize_file(dir / "f", 150000);
+            if (c.fault == Fault::MembersRemoved)
+                fs::remove(dir / "j.002");
+        };
+        const auto run = [&] {
+            std::int16_t count = kUntouched;
+            const bool split = c.picked == "f";
+            static_cast<void>(split ? SplitFile(dir / c.picked, 100000, count, hooks)
+                                    : JoinFile(dir / c.picked, count, hooks));
+            const std::vector<std::string> wanted =
+                expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected};
+            EXPECT_EQ(lines, wanted);
+            return lines == wanted ? 0 : 1;
+        };
+        if (c.fault != Fault::SourceUnreadable) {
+            run();
+            continue;
+        }
+        fs::permissions(dir / "f", fs::perms(0200));
+        fs::permissions(dir.path(), fs::perms(0755));
+        const int status = Unprivileged(run);
+        if (status != kNoUnprivilegedUser)
+            EXPECT_EQ(status, 0) << "the child's line differs: see its output above";
+    }
+}

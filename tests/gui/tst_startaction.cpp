@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <unistd.h>
 
 namespace {
 
@@ -165,6 +166,35 @@ QString joinSuccessText(int count) {
         .arg(count);
 }
 
+// Sends what the process writes to standard error into a file while it lives.
+class StderrCapture {
+public:
+    StderrCapture() : m_saved(::dup(2)) {
+        QVERIFY(m_file.open());
+        ::dup2(m_file.handle(), 2);
+    }
+    ~StderrCapture() { restore(); }
+    // The lines this program wrote itself (the platform's own warnings left out); standard error is back after it.
+    QStringList ours() {
+        restore();
+        m_file.seek(0);
+        const QStringList lines = QString::fromUtf8(m_file.readAll()).split(QLatin1Char('\n'));
+        return lines.filter(QRegularExpression(QStringLiteral("^zarvel: ")));
+    }
+
+private:
+    void restore() {
+        if (m_saved < 0)
+            return;
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
+    QTemporaryFile m_file;
+    int m_saved;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Setup)
@@ -185,6 +215,8 @@ private slots:
     void closeDuringRun();
     void closeWhileDialogOpenInRun_data();
     void closeWhileDialogOpenInRun();
+    void failedRunTellsStandardError_data();
+    void failedRunTellsStandardError();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -459,6 +491,43 @@ void tst_StartAction::closeWhileDialogOpenInRun() {
         QCOMPARE(control<QLineEdit>(*m_window, "txtSFName")->text(), QStringLiteral("/picked.bin"));
     else
         QCOMPARE(catcher.otherModals, 1);
+}
+
+void tst_StartAction::failedRunTellsStandardError_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QString>("typed"); // %1 is the full path of a.bin
+    QTest::addColumn<QString>("line");  // the same, empty for none
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("split, missing file") << 0 << Setup::Source << "%1.none"
+                                         << "zarvel: split refused: no file at '%1.none'"
+                                         << "Aik masla derpesh hai!" << SplitFailureText;
+    QTest::newRow("join, output already there") << 1 << Setup::PiecesAndOutput << "%1.001"
+                                                << "zarvel: join refused: '%1' is there already"
+                                                << "Aik masla darpesh hai!" << JoinFailureText;
+    QTest::newRow("split succeeds") << 0 << Setup::Source << "%1" << QString() << "Kamiyaabi!" << splitSuccessText(3);
+}
+
+void tst_StartAction::failedRunTellsStandardError() {
+    QFETCH(int, mode);
+    QFETCH(Setup, setup);
+    QFETCH(QString, typed);
+    QFETCH(QString, line);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    prepare(dir(), QStringLiteral("a.bin"), 2500, setup);
+    const QString whole = dir().filePath(QStringLiteral("a.bin"));
+    typePath(mode, typed.arg(whole));
+    control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.001"));
+
+    ModalCatcher catcher;
+    StderrCapture capture;
+    click(*m_window, "Picture4");
+    QVERIFY(runEnds(*m_window));
+
+    QCOMPARE(capture.ours(), line.isEmpty() ? QStringList() : QStringList{line.arg(whole)});
+    catcher.compareOnlyOutcomeBox(title, text, m_window.get());
 }
 
 QTEST_MAIN(tst_StartAction)

@@ -3,6 +3,8 @@
 #include "ui/main/SizeText.h"
 
 #include <QFile>
+#include <cstdio>
+#include <exception>
 #include <system_error>
 #include <utility>
 
@@ -63,6 +65,7 @@ StartAction::Job StartAction::toJob(const Request& request) {
         job.path = toEnginePath(request.splitPath);
         // A size that does not fit the engine's 32-bit piece size must not reach it cut or wrapped round.
         job.pieceSize = SizeText::sizeTextToBytes(request.sizeText);
+        job.sizeText = request.sizeText.toStdString();
     } else {
         job.path = toEnginePath(request.joinPath);
     }
@@ -72,8 +75,9 @@ StartAction::Job StartAction::toJob(const Request& request) {
 void StartAction::runOnWorker(const Job& job) {
     try {
         m_result = work(job);
-    } catch (...) {
+    } catch (const std::exception& failure) {
         // An exception must not end the process from the worker; whatever threw, the run failed.
+        tellFailure(std::string(job.mode == 0 ? "split" : "join") + " failed: " + failure.what());
         m_result = Result{failureOf(job.mode), 0};
     }
     m_done = true;
@@ -116,7 +120,9 @@ StartAction::Result StartAction::work(const Job& job) {
 
 StartAction::Result StartAction::split(const Job& job) {
     Result result{Messages::Outcome::SplitFailure, 0};
-    if (job.pieceSize && m_engine.split(job.path, *job.pieceSize, result.pieceCount, hooks()) == modFHand::kSuccess)
+    if (!job.pieceSize)
+        tellFailure("split refused: no usable piece size in '" + job.sizeText + "'");
+    else if (m_engine.split(job.path, *job.pieceSize, result.pieceCount, hooks()) == modFHand::kSuccess)
         result.outcome = Messages::Outcome::SplitSuccess;
     return result;
 }
@@ -134,5 +140,11 @@ modFHand::Hooks StartAction::hooks() {
     modFHand::Hooks hooks;
     hooks.progress = [this](std::int16_t percent) { m_latest.store(percent, std::memory_order_relaxed); };
     hooks.stopRequested = [this] { return m_stopRequested.load(std::memory_order_relaxed); };
+    hooks.failed = &StartAction::tellFailure;
     return hooks;
+}
+
+void StartAction::tellFailure(const std::string& line) {
+    // One call, so that the line reaches an unbuffered stderr whole even beside other threads' output.
+    std::fprintf(stderr, "zarvel: %s\n", line.c_str());
 }

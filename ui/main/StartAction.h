@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <thread>
 
 // What a click on the start button does: one split or join, run on a worker thread so that the window's thread
@@ -72,6 +73,7 @@ private:
         Mode mode = Mode::Split;
         std::filesystem::path path;
         std::optional<std::int32_t> pieceSize; // split only; none when the size text is no usable size
+        std::string sizeText;                  // split only, as typed: for the line that tells a refusal
     };
     struct Result {
         Messages::Outcome outcome = Messages::Outcome::SplitFailure;
@@ -84,6 +86,9 @@ private:
     Result split(const Job& job);
     Result join(const Job& job);
     modFHand::Hooks hooks();
+    // Tells a run that ended without success on standard error, one line each, for whoever started the program
+    // from a terminal or a log; the boxes stay as they are. Any thread.
+    static void tellFailure(const std::string& line);
     void runOnWorker(const Job& job);
     void onFrame();
     void checkDone();
