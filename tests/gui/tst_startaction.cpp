@@ -494,23 +494,24 @@ void tst_StartAction::closeWhileDialogOpenInRun() {
 }
 
 void tst_StartAction::failedRunTellsStandardError_data() {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<Mode>("mode");
     QTest::addColumn<Setup>("setup");
     QTest::addColumn<QString>("typed"); // %1 is the full path of a.bin
     QTest::addColumn<QString>("line");  // the same, empty for none
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
-    QTest::newRow("split, missing file") << 0 << Setup::Source << "%1.none"
+    QTest::newRow("split, missing file") << Mode::Split << Setup::Source << "%1.none"
                                          << "zarvel: split refused: no file at '%1.none'"
                                          << "Aik masla derpesh hai!" << SplitFailureText;
-    QTest::newRow("join, output already there") << 1 << Setup::PiecesAndOutput << "%1.001"
+    QTest::newRow("join, output already there") << Mode::Join << Setup::PiecesAndOutput << "%1.001"
                                                 << "zarvel: join refused: '%1' is there already"
                                                 << "Aik masla darpesh hai!" << JoinFailureText;
-    QTest::newRow("split succeeds") << 0 << Setup::Source << "%1" << QString() << "Kamiyaabi!" << splitSuccessText(3);
+    QTest::newRow("split succeeds") << Mode::Split << Setup::Source << "%1" << QString() << "Kamiyaabi!"
+                                    << splitSuccessText(3);
 }
 
 void tst_StartAction::failedRunTellsStandardError() {
-    QFETCH(int, mode);
+    QFETCH(Mode, mode);
     QFETCH(Setup, setup);
     QFETCH(QString, typed);
     QFETCH(QString, line);

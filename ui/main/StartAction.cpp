@@ -77,7 +77,7 @@ void StartAction::runOnWorker(const Job& job) {
         m_result = work(job);
     } catch (const std::exception& failure) {
         // An exception must not end the process from the worker; whatever threw, the run failed.
-        tellFailure(std::string(job.mode == 0 ? "split" : "join") + " failed: " + failure.what());
+        tellFailure(std::string(job.mode == Mode::Split ? "split" : "join") + " failed: " + failure.what());
         m_result = Result{failureOf(job.mode), 0};
     }
     m_done = true;
