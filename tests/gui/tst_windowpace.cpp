@@ -3,16 +3,17 @@
 // and that the shortcut never leaves a wrong picture.
 
 #include "gui/support/ModalCatcher.h"
+#include "gui/support/TestFiles.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CPictureBox.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QAccessible>
 #include <QtTest>
 #include <algorithm>
 
@@ -33,23 +34,6 @@ constexpr int FileBytes = 2 * PieceBytes;
 // Far above a turn of the loop, far below the device's 3 s flush: only a frozen window reaches it.
 constexpr double WidestGapMs = 250;
 constexpr int GiveUpMs = 60000;
-
-QByteArray content(int bytes) {
-    QByteArray data(bytes, Qt::Uninitialized);
-    for (int i = 0; i < bytes; ++i)
-        data[i] = static_cast<char>((i * 131 + i / 251) & 0xFF);
-    return data;
-}
-
-bool writeFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QString pieceName(const QString& whole, int index) {
     return whole + QStringLiteral(".%1").arg(index, 3, 10, QLatin1Char('0'));

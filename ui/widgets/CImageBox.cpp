@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CImageBox::CImageBox(QWidget* parent) : QWidget(parent) {
+CImageBox::CImageBox(QWidget* parent) : QWidget(parent), m_keyboard(this, [this] { emit clicked(); }) {
     setFocusPolicy(Qt::NoFocus);
 }
 
@@ -45,25 +45,4 @@ void CImageBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange)
         setAttribute(Qt::WA_TransparentForMouseEvents, !isEnabled());
     QWidget::changeEvent(event);
-}
-
-void CImageBox::keyPressEvent(QKeyEvent* event) {
-    if (!KeyboardFocus::activates(event)) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    emit clicked();
-}
-
-void CImageBox::focusInEvent(QFocusEvent* event) {
-    m_keyboard.focusIn(event);
-    update();
-    QWidget::focusInEvent(event);
-}
-
-void CImageBox::focusOutEvent(QFocusEvent* event) {
-    m_keyboard.focusOut();
-    update();
-    QWidget::focusOutEvent(event);
 }

@@ -3,7 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CLabel::CLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+CLabel::CLabel(const QString& text, QWidget* parent)
+    : QLabel(text, parent), m_keyboard(this, [this] { emit clicked(); }) {
     setFocusPolicy(Qt::NoFocus);
     setBackColor(QColor());
 }
@@ -52,25 +53,4 @@ void CLabel::mouseReleaseEvent(QMouseEvent* event) {
     emit released(event->button());
     if (click)
         emit clicked();
-}
-
-void CLabel::keyPressEvent(QKeyEvent* event) {
-    if (!KeyboardFocus::activates(event)) {
-        QLabel::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    emit clicked();
-}
-
-void CLabel::focusInEvent(QFocusEvent* event) {
-    m_keyboard.focusIn(event);
-    update();
-    QLabel::focusInEvent(event);
-}
-
-void CLabel::focusOutEvent(QFocusEvent* event) {
-    m_keyboard.focusOut();
-    update();
-    QLabel::focusOutEvent(event);
 }

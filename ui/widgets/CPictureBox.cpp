@@ -4,7 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CPictureBox::CPictureBox(QWidget* parent) : QWidget(parent), m_backColor(192, 192, 192) {
+CPictureBox::CPictureBox(QWidget* parent)
+    : QWidget(parent), m_backColor(192, 192, 192), m_keyboard(this, [this] { emit clicked(); }) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -114,25 +115,4 @@ void CPictureBox::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (!m_canvas.isNull())
         canvas();
-}
-
-void CPictureBox::keyPressEvent(QKeyEvent* event) {
-    if (!KeyboardFocus::activates(event)) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    emit clicked();
-}
-
-void CPictureBox::focusInEvent(QFocusEvent* event) {
-    m_keyboard.focusIn(event);
-    update();
-    QWidget::focusInEvent(event);
-}
-
-void CPictureBox::focusOutEvent(QFocusEvent* event) {
-    m_keyboard.focusOut();
-    update();
-    QWidget::focusOutEvent(event);
 }
