@@ -588,7 +588,8 @@ TEST(Faults, TheFailedHookSaysWhatFailedWhere) {
         fs::permissions(dir / "f", fs::perms(0200));
         fs::permissions(dir.path(), fs::perms(0755));
         const int status = Unprivileged(run);
-        if (status != kNoUnprivilegedUser)
+        if (status != kNoUnprivilegedUser) {
             EXPECT_EQ(status, 0) << "the child's line differs: see its output above";
+        }
     }
 }
