@@ -1,5 +1,5 @@
-#include "ui/widgets/Skin.h"
 #include "ui/main/frmMain.h"
+#include "ui/widgets/Skin.h"
 
 #include <QApplication>
 #include <QIcon>
