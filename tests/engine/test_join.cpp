@@ -242,60 +242,41 @@ TEST(Join, WritesIntoATemporaryFileBesideTheOutput) {
 }
 
 TEST(Join, FailureDuringTheWorkLeavesNothingUnderOrBesideTheOutput) {
-    enum class Fault {
-        ProgressThrows,
-        YieldThrows,
-        FinalProgressThrows,
-        MemberVanishes,
-        MemberCutShort,
-        OutputAppears,
-        StopMidRun,
-        StopAfterLastBlock
-    };
+    enum class FileFault { None, MemberVanishes, MemberCutShort, OutputAppears };
+    const struct {
+        HookFault hook;
+        FileFault file;
+    } cases[] = {{HookFault::ProgressThrows, FileFault::None},      {HookFault::YieldThrows, FileFault::None},
+                 {HookFault::FinalProgressThrows, FileFault::None}, {HookFault::None, FileFault::MemberVanishes},
+                 {HookFault::None, FileFault::MemberCutShort},      {HookFault::None, FileFault::OutputAppears},
+                 {HookFault::StopMidRun, FileFault::None},          {HookFault::StopAfterLastBlock, FileFault::None}};
     for (const bool refused : {false, true}) {
-        for (const Fault fault :
-             {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows, Fault::MemberVanishes,
-              Fault::MemberCutShort, Fault::OutputAppears, Fault::StopMidRun, Fault::StopAfterLastBlock}) {
+        for (const auto& c : cases) {
+            const std::string what = std::to_string(&c - cases) + (refused ? ", temporary name" : "");
             TempFolder dir;
             MakeSeries(dir / "j", {1048576, 1048576, 1048576});
             const auto pieces = dir.Names();
-            int calls = 0;
-            int lastPercent = 0;
-            modFHand::Hooks hooks;
-            hooks.progress = [&](std::int16_t percent) {
-                ++calls;
-                lastPercent = percent;
-                if ((fault == Fault::ProgressThrows && calls == 120) ||
-                    (fault == Fault::FinalProgressThrows && percent == 0))
-                    throw std::runtime_error("window gone");
-            };
-            hooks.stopRequested = [&] {
-                return (fault == Fault::StopMidRun && calls >= 120) ||
-                       (fault == Fault::StopAfterLastBlock && lastPercent == 100);
-            };
-            hooks.yield = [&] {
-                if (fault == Fault::YieldThrows && calls == 200)
-                    throw 7;
-                if (fault == Fault::MemberVanishes && calls == 1)
+            const modFHand::Hooks hooks = FaultyHooks(c.hook, 120, [&](int calls) {
+                if (c.file == FileFault::MemberVanishes && calls == 1)
                     fs::remove(dir / "j.003");
-                if (fault == Fault::MemberCutShort && calls == 100)
+                if (c.file == FileFault::MemberCutShort && calls == 100)
                     fs::resize_file(dir / "j.002", 5);
-                if (fault == Fault::OutputAppears && calls == 1)
+                if (c.file == FileFault::OutputAppears && calls == 1)
                     WriteFile(dir / "j", "someone else's");
-            };
+            });
             std::int16_t count = kUntouched;
             seam::RefuseUnnamedFiles(refused); // a run under a temporary name removes it just the same
             const std::int16_t result = JoinFile(dir / "j.001", count, hooks);
             seam::RefuseUnnamedFiles(false);
-            EXPECT_EQ(result, kFailure) << static_cast<int>(fault) << refused;
+            EXPECT_EQ(result, kFailure) << what;
             EXPECT_EQ(count, kUntouched);
-            if (fault == Fault::OutputAppears) {
+            if (c.file == FileFault::OutputAppears) {
                 EXPECT_EQ(ReadFile(dir / "j"), "someone else's");
                 fs::remove(dir / "j");
             }
-            if (fault == Fault::MemberVanishes)
+            if (c.file == FileFault::MemberVanishes)
                 WriteFile(dir / "j.003", "");
-            EXPECT_EQ(dir.Names(), pieces) << static_cast<int>(fault);
+            EXPECT_EQ(dir.Names(), pieces) << what;
         }
     }
 }

@@ -250,53 +250,35 @@ TEST(Split, RemovesTheRestOfAnOlderLongerSeriesUpToTheFirstGap) {
 }
 
 TEST(Split, FailureDuringTheWorkRemovesThisRunsPiecesAndKeepsTheSource) {
-    enum class Fault {
-        ProgressThrows,
-        YieldThrows,
-        FinalProgressThrows,
-        SourceCutShort,
-        SourceCutAfterLastRead,
-        StopMidRun,
-        StopAfterLastBlock
-    };
+    enum class SourceFault { None, CutShort, CutAfterLastRead };
+    const struct {
+        HookFault hook;
+        SourceFault source;
+    } cases[] = {{HookFault::ProgressThrows, SourceFault::None},      {HookFault::YieldThrows, SourceFault::None},
+                 {HookFault::FinalProgressThrows, SourceFault::None}, {HookFault::None, SourceFault::CutShort},
+                 {HookFault::None, SourceFault::CutAfterLastRead},    {HookFault::StopMidRun, SourceFault::None},
+                 {HookFault::StopAfterLastBlock, SourceFault::None}};
     for (const bool refused : {false, true}) {
-        for (const Fault fault :
-             {Fault::ProgressThrows, Fault::YieldThrows, Fault::FinalProgressThrows, Fault::SourceCutShort,
-              Fault::SourceCutAfterLastRead, Fault::StopMidRun, Fault::StopAfterLastBlock}) {
+        for (const auto& c : cases) {
+            const std::string what = std::to_string(&c - cases) + (refused ? ", temporary names" : "");
             TempFolder dir;
             const fs::path source = dir / "f";
             WriteFile(source, Pattern(3 * 1048576));
-            int calls = 0;
-            int lastPercent = 0;
-            modFHand::Hooks hooks;
-            hooks.progress = [&](std::int16_t percent) {
-                ++calls;
-                lastPercent = percent;
-                if ((fault == Fault::ProgressThrows && calls == 150) ||
-                    (fault == Fault::FinalProgressThrows && percent == 0))
-                    throw std::runtime_error("window gone");
-            };
-            hooks.stopRequested = [&] {
-                return (fault == Fault::StopMidRun && calls >= 150) ||
-                       (fault == Fault::StopAfterLastBlock && lastPercent == 100);
-            };
-            hooks.yield = [&] {
-                if (fault == Fault::YieldThrows && calls == 100)
-                    throw 42;
-                if (fault == Fault::SourceCutShort && calls == 1)
+            const modFHand::Hooks hooks = FaultyHooks(c.hook, 150, [&](int calls) {
+                if (c.source == SourceFault::CutShort && calls == 1)
                     fs::resize_file(source, 1500000);
-                if (fault == Fault::SourceCutAfterLastRead && calls == 250)
+                if (c.source == SourceFault::CutAfterLastRead && calls == 250)
                     fs::resize_file(source, 3 * 1048576 - 1);
-            };
+            });
             std::int16_t count = kUntouched;
             seam::RefuseUnnamedFiles(refused); // a run under temporary names removes them just the same
             const std::int16_t result = SplitFile(source, 1048576, count, hooks);
             seam::RefuseUnnamedFiles(false);
-            EXPECT_EQ(result, kFailure) << static_cast<int>(fault) << refused;
+            EXPECT_EQ(result, kFailure) << what;
             EXPECT_EQ(count, kUntouched);
-            EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"}) << static_cast<int>(fault);
-            if (fault != Fault::SourceCutShort && fault != Fault::SourceCutAfterLastRead) {
-                EXPECT_EQ(ReadFile(source), Pattern(3 * 1048576));
+            EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"}) << what;
+            if (c.source == SourceFault::None) {
+                EXPECT_EQ(ReadFile(source), Pattern(3 * 1048576)) << what;
             }
         }
     }

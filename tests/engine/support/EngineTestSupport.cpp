@@ -1,5 +1,8 @@
 #include "engine/support/EngineTestSupport.h"
 
+#include <memory>
+#include <stdexcept>
+
 #include "engine/PieceNames.h"
 
 #include <algorithm>
@@ -153,6 +156,33 @@ std::vector<int> Recorder::Progress() const {
     std::vector<int> values;
     std::copy_if(calls.begin(), calls.end(), std::back_inserter(values), [](int call) { return call != kYield; });
     return values;
+}
+
+modFHand::Hooks FaultyHooks(HookFault fault, int at, std::function<void(int calls)> onYield) {
+    struct Seen {
+        int calls = 0;
+        int lastPercent = 0;
+    };
+    const auto seen = std::make_shared<Seen>();
+    modFHand::Hooks hooks;
+    hooks.progress = [=](std::int16_t percent) {
+        ++seen->calls;
+        seen->lastPercent = percent;
+        if ((fault == HookFault::ProgressThrows && seen->calls == at) ||
+            (fault == HookFault::FinalProgressThrows && percent == 0))
+            throw std::runtime_error("window gone");
+    };
+    hooks.stopRequested = [=] {
+        return (fault == HookFault::StopMidRun && seen->calls >= at) ||
+               (fault == HookFault::StopAfterLastBlock && seen->lastPercent == 100);
+    };
+    hooks.yield = [=] {
+        if (fault == HookFault::YieldThrows && seen->calls == at)
+            throw 42;
+        if (onYield)
+            onYield(seen->calls);
+    };
+    return hooks;
 }
 
 } // namespace enginetest

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,5 +64,13 @@ struct Recorder {
     modFHand::Hooks Hooks();
     std::vector<int> Progress() const;
 };
+
+// The ways a window can end a run from its hooks: a hook that throws, or a stop request.
+enum class HookFault { None, ProgressThrows, YieldThrows, FinalProgressThrows, StopMidRun, StopAfterLastBlock };
+
+// Hooks that count the progress calls and end the run as `fault` says once `at` of them were made (the final 0,
+// or the last block's 100, for the two faults at the end). `onYield` runs at every yield with the count so far,
+// for faults that the files themselves meet mid-run.
+modFHand::Hooks FaultyHooks(HookFault fault, int at, std::function<void(int calls)> onYield = {});
 
 } // namespace enginetest
