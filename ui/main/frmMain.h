@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/filedialog/CFileDialog.h"
-#include "ui/main/Mode.h"
+#include "app/CFileDialog.h"
+#include "app/Mode.h"
 #include "ui/main/StartAction.h"
 
 #include <QPoint>
@@ -61,21 +61,13 @@ private slots:
 
 private:
     void setUpWindow();
-    void createTopStrip();
-    void createPanels();
-    void createSplitPanel();
-    void createJoinPanel();
-    void createBottomRow();
-    void setTabOrders();
-    void describeControls();
+    void createControls();
+    void styleTopStrip();
+    void stylePanels();
+    void styleBottomRow();
     void connectControls();
     void bringToFront(QWidget* control);
     void drawProgress(std::int16_t percent);
-
-    CImageBox* makeImage(QWidget* parent, const char* name, const QRect& place, const QString& picture);
-    CPictureBox* makePictureBox(QWidget* parent, const char* name, const QRect& place);
-    CTextBox* makeTextBox(QWidget* parent, const char* name, const QRect& place, const QString& toolTip);
-    CLabel* makeBrowseLabel(QWidget* parent, const char* name, const QRect& place);
 
     CFileDialog::BackendFactory m_fileDialogs;
     std::unique_ptr<StartAction> m_startAction;
