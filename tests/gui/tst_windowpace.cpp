@@ -172,9 +172,13 @@ void tst_WindowPace::slowDevice() {
         const int closeAt = 100;
         QVERIFY(QTest::qWaitFor([&] { return shownPercent(window) >= closeAt; }, GiveUpMs));
         QTest::qWait(300);
+        QElapsedTimer exit;
+        exit.start();
         QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgExit")), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!window.isVisible());
+        const qint64 hiddenMs = exit.elapsed();
         QVERIFY(QTest::qWaitFor([&] { return start->isEnabled(); }, GiveUpMs));
+        qInfo("exit: hidden after %lld ms, engine cleaned up after %lld ms", hiddenMs, exit.elapsed());
         QCOMPARE(catcher.boxes.size(), 0);
         QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), before);
     } else {
