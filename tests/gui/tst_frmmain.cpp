@@ -58,6 +58,8 @@ private slots:
     void focusShownOnlyFromTheKeyboard_data();
     void focusShownOnlyFromTheKeyboard();
     void accessibleNames();
+    void disabledControlTakesNoPress_data();
+    void disabledControlTakesNoPress();
     void progressReportsItsValue();
     void wholeSplitFromTheKeyboard();
 };
@@ -382,6 +384,32 @@ void tst_frmMain::accessibleNames() {
     QAccessibleInterface* joinTab = QAccessible::queryAccessibleInterface(control(w, QStringLiteral("imgTab_1")));
     joinTab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(w.iMode(), Mode::Join);
+}
+
+void tst_frmMain::disabledControlTakesNoPress_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("mouse") << "mouse";
+    QTest::newRow("Space") << "key";
+    QTest::newRow("screen reader's press") << "accessible";
+}
+
+// The start button is off during a run so that no way of pressing it starts a second one. Every picture and label
+// that acts on a click takes its presses through the same doors; a tab shows at once whether one got through.
+void tst_frmMain::disabledControlTakesNoPress() {
+    QFETCH(QString, way);
+    frmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QWidget* joinTab = control(w, QStringLiteral("imgTab_1"));
+    joinTab->setEnabled(false);
+    if (way == QLatin1String("mouse"))
+        QTest::mouseClick(joinTab, Qt::LeftButton, {}, QPoint(5, 5));
+    else if (way == QLatin1String("key"))
+        QTest::keyClick(joinTab, Qt::Key_Space);
+    else
+        QAccessible::queryAccessibleInterface(joinTab)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+    QCOMPARE(w.iMode(), Mode::Split);
 }
 
 void tst_frmMain::progressReportsItsValue() {

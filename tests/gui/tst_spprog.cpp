@@ -38,6 +38,8 @@ private slots:
     void repeatedCallsDrawTheSamePicture();
     void loadPictureShowsOnFirstShow();
     void textSitsLeftOfTheBar();
+    void textsFitWithEachFace_data();
+    void textsFitWithEachFace();
 };
 
 void tst_spProg::barEnds_data() {
@@ -130,6 +132,40 @@ void tst_spProg::textSitsLeftOfTheBar() {
     const QImage boxN = render(negative);
     QCOMPARE(shown(boxN, 14, MidRow) == Silver, false);
     QCOMPARE(shown(boxN, 31, MidRow), Silver);
+}
+
+void tst_spProg::textsFitWithEachFace_data() {
+    QTest::addColumn<QString>("face");
+    QTest::newRow("DejaVu Sans") << "DejaVu Sans";
+    QTest::newRow("Noto Sans") << "Noto Sans";
+    QTest::newRow("Liberation Sans") << "Liberation Sans";
+}
+
+// The window's texts keep to their places whichever common face the desktop gives it: "100%" leaves a column of
+// the ground before the bar's frame, and nothing of "MB" falls outside its label.
+void tst_spProg::textsFitWithEachFace() {
+    QFETCH(QString, face);
+    if (QFontInfo(QFont(face)).family() != face)
+        QSKIP("this face is not installed");
+    const QFont before = QApplication::font();
+    QApplication::setFont(QFont(face));
+    frmMain window;
+    QApplication::setFont(before);
+
+    window.spProg(100);
+    const QImage box = render(window);
+    QVERIFY(inkIn(box, QRect(3, 1, 26, 13)) > 0);
+    QCOMPARE(inkIn(box, QRect(29, 0, 1, 15)), 0);
+
+    auto* unit = window.findChild<QWidget*>(QStringLiteral("Label_2"));
+    const int width = unit->width();
+    unit->resize(width + 8, unit->height());
+    const QImage label = unit->grab().toImage();
+    int inkPast = 0;
+    for (int y = 0; y < label.height(); ++y)
+        for (int x = width; x < label.width(); ++x)
+            inkPast += (label.pixel(x, y) | 0xFF000000) != Silver ? 1 : 0;
+    QCOMPARE(inkPast, 0);
 }
 
 QTEST_MAIN(tst_spProg)

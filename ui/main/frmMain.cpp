@@ -1,5 +1,6 @@
 #include "ui/main/frmMain.h"
 
+#include "app/Layout.h"
 #include "app/ProgressPicture.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/FileSelection.h"
@@ -12,6 +13,8 @@
 #include "ui/widgets/Skin.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -20,6 +23,20 @@
 #include <utility>
 
 namespace {
+
+constexpr int LargestFontPixels = 10;
+constexpr int SmallestFontPixels = 8;
+
+// The design was made for a small 8-point face. "100%" must end at least one pixel short of the bar's frame and
+// "MB" must fit its label, the narrowest place a text of the window has; the common default faces differ in
+// width by a tenth, which decides that at 10 pixels.
+bool fitsDesign(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const ProgressPicture full = ProgressPicture::of(100);
+    const Layout::Control& unit = Layout::find(Layout::mainWindow(), "Label_2");
+    return full.textLeft + metrics.boundingRect(QString::fromStdString(full.text)).right() <= full.barLeft - 2 &&
+           metrics.boundingRect(QString::fromUtf8(unit.text)).right() < Layout::px(unit.place.width);
+}
 
 bool isWindowed(const QWidget* w) {
     return qobject_cast<const CPictureBox*>(w) || qobject_cast<const QLineEdit*>(w);
@@ -51,6 +68,15 @@ void setProgressText(QString& text, const std::string& latin) {
 
 } // namespace
 
+QFont frmMain::designFont(QFont face) {
+    // A face too wide even at the smallest size still gets that size: the texts then only touch their edges.
+    for (int pixels = LargestFontPixels;; --pixels) {
+        face.setPixelSize(pixels);
+        if (pixels == SmallestFontPixels || fitsDesign(face))
+            return face;
+    }
+}
+
 frmMain::frmMain(QWidget* parent) : frmMain(Services{}, parent) {}
 
 frmMain::frmMain(Services services, QWidget* parent) : QWidget(parent), m_fileDialogs(std::move(services.fileDialogs)) {
@@ -63,11 +89,16 @@ frmMain::frmMain(Services services, QWidget* parent) : QWidget(parent), m_fileDi
         std::move(services.engine), [this](std::int16_t percent) { spProg(percent); },
         [this](Messages::Outcome outcome, std::int16_t pieceCount) { startAction_Finished(outcome, pieceCount); });
 
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &frmMain::leaveRun);
+
     m_iMode = Mode::Split;
     spProg(0);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    leaveRun();
+}
 
 void frmMain::connectControls() {
     for (int i = 0; i < 2; ++i)
@@ -187,24 +218,27 @@ void frmMain::Picture4_Click() {
 }
 
 void frmMain::startAction_Finished(Messages::Outcome outcome, std::int16_t pieceCount) {
-    const bool closing = std::exchange(m_closeAfterRun, false);
-    if (!closing)
+    // A run stopped by a close has nothing left to tell: the user asked the window to go.
+    if (!std::exchange(m_closedInRun, false))
         Messages::show(this, outcome, pieceCount);
     Picture4->setEnabled(true);
-    if (closing)
-        close();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // The engine holds open files in the middle of a run: it is asked to stop at its next block and clean up,
-    // and the window closes itself once the engine has returned. Meanwhile the window stays usable.
-    if (m_startAction->isRunning()) {
-        m_startAction->requestStop();
-        m_closeAfterRun = true;
-        event->ignore();
-        return;
-    }
+    // The exit goes at once, even in the middle of a run: the engine is asked to stop at its next block and
+    // clean up behind the hidden window, and the program ends only once it has (the destructor waits).
+    leaveRun();
     QWidget::closeEvent(event);
+}
+
+void frmMain::leaveRun() {
+    if (!m_startAction->isRunning())
+        return;
+    m_startAction->requestStop();
+    m_closedInRun = true;
+    // An end without a close (a quit, a logout) still must not leave a frozen window on the screen while the
+    // engine cleans up.
+    hide();
 }
 
 void frmMain::showEvent(QShowEvent* event) {

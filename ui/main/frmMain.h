@@ -4,6 +4,7 @@
 #include "app/Mode.h"
 #include "ui/main/StartAction.h"
 
+#include <QFont>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
@@ -29,7 +30,7 @@ public:
 
     explicit frmMain(QWidget* parent = nullptr);
     explicit frmMain(Services services, QWidget* parent = nullptr);
-    // Waits for a run that is still going: the engine cleans up before the window is gone.
+    // Hides the window and waits for a run that is still going: the engine cleans up before the window is gone.
     ~frmMain() override;
 
     // Shows one percentage in the progress box; called at most once per frame during a run, it draws only when
@@ -61,6 +62,8 @@ private slots:
 
 private:
     void setUpWindow();
+    // The default face at the largest size up to 10 pixels at which the window's texts fit their places.
+    static QFont designFont(QFont face);
     void createControls();
     void styleTopStrip();
     void stylePanels();
@@ -68,10 +71,12 @@ private:
     void connectControls();
     void bringToFront(QWidget* control);
     void drawProgress(std::int16_t percent);
+    // Stops a running engine and hides the window while it cleans up; nothing when no run is going.
+    void leaveRun();
 
     CFileDialog::BackendFactory m_fileDialogs;
     std::unique_ptr<StartAction> m_startAction;
-    bool m_closeAfterRun = false;
+    bool m_closedInRun = false;
     Mode m_iMode = Mode::Split;
     bool m_dragging = false;
     bool m_shownOnce = false;

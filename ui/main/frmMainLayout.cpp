@@ -35,11 +35,7 @@ void frmMain::setUpWindow() {
     pal.setColor(QPalette::Window, Skin::Silver);
     setPalette(pal);
     setAutoFillBackground(true);
-    // The design was made for a small 8-point face: at the usual 9 or 10 points "MB" no longer fits its
-    // label and "100%" runs into the bar.
-    QFont small = font();
-    small.setPixelSize(10);
-    setFont(small);
+    setFont(designFont(font()));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }

@@ -22,10 +22,14 @@ public:
     QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
 
     void doAction(const QString& action) override {
-        if (action == pressAction())
-            QMetaObject::invokeMethod(widget(), "clicked");
-        else
+        // A disabled control takes no press from assistive technology either, just as it takes no mouse or key:
+        // the start button is off during a run so that the engine is never entered twice.
+        if (action == pressAction()) {
+            if (widget()->isEnabled())
+                QMetaObject::invokeMethod(widget(), "clicked");
+        } else {
             QAccessibleWidget::doAction(action);
+        }
     }
 };
 

@@ -48,7 +48,8 @@ protected:
             return false;
         switch (event->type()) {
         case QEvent::KeyPress:
-            if (!activates(static_cast<QKeyEvent*>(event)))
+            // The filter sees the key before the control's own refusal of input while disabled.
+            if (!m_control->isEnabled() || !activates(static_cast<QKeyEvent*>(event)))
                 return false;
             event->accept();
             m_activate();
