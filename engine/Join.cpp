@@ -43,6 +43,21 @@ void MeasureSeries(Series& series) {
     }
 }
 
+// A member present beyond the first gap, up to 999, or 0 when the series simply ends there. Joining up to the
+// gap would end in a success with a file cut short.
+std::int32_t MemberBeyondTheGap(const Series& series) {
+    constexpr std::int32_t kLastLooked = 999;
+    for (std::int32_t number = series.count + 2; number <= kLastLooked; ++number) {
+        if (IsPresent(series.names.Member(number)))
+            return number;
+    }
+    return 0;
+}
+
+std::string Counter(std::int32_t number) {
+    return fs::path(CounterText(number)).string();
+}
+
 // One join from the moment the checks have passed. The output appears whole under its name or not at all: it is
 // written unnamed where the file system allows it (a killed run then leaves nothing), under a temporary name
 // elsewhere, and named only once it is on the disk. Every name of the output is made and removed through the
@@ -151,6 +166,11 @@ std::int16_t JoinFile(const fs::path& path, std::int16_t& pieceCount, const Hook
         if (IsNameTaken(series.names.Output()))
             return report.Refused(kJoinOutputPresent,
                                   [&] { return Quoted(series.names.Output()) + " is there already"; });
+        if (const std::int32_t beyond = MemberBeyondTheGap(series))
+            return report.Refused(kFailure, [&] {
+                return Quoted(series.names.Member(series.count + 1)) + " is missing; pieces 001 to " +
+                       Counter(series.count) + " are present, and " + Counter(beyond) + " beyond the gap";
+            });
         run.emplace(series, hooks);
         run->Execute();
         pieceCount = series.count;
