@@ -1,3 +1,4 @@
+#include "engine/AtomicFile.h"
 #include "engine/PieceNames.h"
 #include "engine/RunReport.h"
 #include "engine/Transfer.h"
@@ -71,42 +72,29 @@ public:
     void RemoveOutput() noexcept;
 
 private:
-    void CreateOutput();
     void AppendMember(std::int16_t number);
-    void Publish();
 
     const Series& series_;
     const fs::path outputName_;
     BlockPacer pacer_;
     CopyBuffer buffer_;
     Folder folder_;
-    RawFile output_;
-    fs::path temporary_;
-    FileId outputId_;
-    bool published_ = false;
+    AtomicFile output_;
 };
 
 void JoinRun::Execute() {
     folder_ = Folder::Open(fs::path(series_.names.folder));
-    CreateOutput();
+    output_ = AtomicFile(folder_, true, series_.names.Output());
     for (std::int16_t number = 1; number <= series_.count; ++number)
         AppendMember(number);
-    output_.Sync();
-    if (!temporary_.empty())
-        output_.Close();
+    output_.File().Sync();
+    if (!output_.IsUnnamed())
+        output_.File().Close();
     // The flush can take minutes on slow media; a stop asked for meanwhile still leaves nothing behind.
     pacer_.StopIfAsked();
-    Publish();
+    output_.Publish(outputName_);
+    folder_.Flush();
     pacer_.Finished();
-}
-
-void JoinRun::CreateOutput() {
-    output_ = folder_.CreateUnnamed();
-    if (!output_.IsOpen())
-        output_ = folder_.CreateTemporary(temporary_);
-    // Failures name the output by the name it is written for, not by the temporary one no user has seen.
-    output_.SetName(series_.names.Output());
-    outputId_ = output_.Id();
 }
 
 void JoinRun::AppendMember(std::int16_t number) {
@@ -116,7 +104,7 @@ void JoinRun::AppendMember(std::int16_t number) {
     // Another file swapped in since the series was measured must not end in a success made of its bytes.
     if (length != series_.lengths[static_cast<std::size_t>(number - 1)])
         throw IoFailure(std::errc::io_error, "open (length changed since it was measured)", name);
-    CopyPart(member, output_, length, buffer_, pacer_);
+    CopyPart(member, output_.File(), length, buffer_, pacer_);
     // The bytes copied may already be stale if the member was cut short after they were read.
     if (member.Size() < length)
         throw IoFailure(std::errc::io_error, "read (file cut short)", name);
@@ -124,24 +112,8 @@ void JoinRun::AppendMember(std::int16_t number) {
     pacer_.PartClosed();
 }
 
-void JoinRun::Publish() {
-    if (temporary_.empty()) {
-        folder_.LinkNoReplace(output_, outputName_);
-        published_ = true;
-        output_.Close();
-    } else {
-        folder_.RenameNoReplace(temporary_, outputName_);
-        published_ = true;
-    }
-    folder_.Flush();
-}
-
 void JoinRun::RemoveOutput() noexcept {
-    output_ = RawFile();
-    if (published_)
-        folder_.RemoveIfSame(outputName_, outputId_);
-    else if (!temporary_.empty())
-        folder_.RemoveIfSame(temporary_, outputId_);
+    output_.Withdraw();
 }
 
 } // namespace
