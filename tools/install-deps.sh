@@ -7,7 +7,7 @@ set -euo pipefail
 
 build_pkgs=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core)
 test_pkgs=(libgtest-dev googletest xvfb xauth x11-utils xdotool imagemagick coreutils g++-mingw-w64-x86-64-posix
-    wine64 xfsprogs desktop-file-utils appstream dpkg-dev file)
+    wine64 xfsprogs desktop-file-utils appstream dpkg-dev file libfuse3-dev fuse3)
 package_pkgs=(dpkg-dev file)
 bench_pkgs=(gnuplot-nox time)
 fuzz_pkgs=(clang-14 libclang-rt-14-dev)
