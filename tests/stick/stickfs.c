@@ -21,7 +21,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -95,35 +94,10 @@ static int StickReaddir(const char* path, void* buffer, fuse_fill_dir_t fill, of
     return 0;
 }
 
-#define PATH_CALL(name, call)                                                                                          \
-    static int name(const char* path) {                                                                                \
-        char real[PATH_MAX];                                                                                           \
-        Real(path, real);                                                                                              \
-        return call(real) == 0 ? 0 : -errno;                                                                           \
-    }
-PATH_CALL(StickUnlink, unlink)
-PATH_CALL(StickRmdir, rmdir)
-
-static int StickMkdir(const char* path, mode_t mode) {
+static int StickUnlink(const char* path) {
     char real[PATH_MAX];
     Real(path, real);
-    return mkdir(real, mode) == 0 ? 0 : -errno;
-}
-
-static int StickSymlink(const char* target, const char* path) {
-    char real[PATH_MAX];
-    Real(path, real);
-    return symlink(target, real) == 0 ? 0 : -errno;
-}
-
-static int StickReadlink(const char* path, char* buffer, size_t size) {
-    char real[PATH_MAX];
-    Real(path, real);
-    const ssize_t length = readlink(real, buffer, size - 1);
-    if (length < 0)
-        return -errno;
-    buffer[length] = '\0';
-    return 0;
+    return unlink(real) == 0 ? 0 : -errno;
 }
 
 static int StickRename(const char* from, const char* to, unsigned int flags) {
@@ -133,23 +107,18 @@ static int StickRename(const char* from, const char* to, unsigned int flags) {
     return renameat2(AT_FDCWD, realFrom, AT_FDCWD, realTo, flags) == 0 ? 0 : -errno;
 }
 
-static int StickChmod(const char* path, mode_t mode, struct fuse_file_info* fi) {
-    char real[PATH_MAX];
-    Real(path, real);
-    return (fi ? fchmod((int)fi->fh, mode) : chmod(real, mode)) == 0 ? 0 : -errno;
-}
-
 static int StickTruncate(const char* path, off_t size, struct fuse_file_info* fi) {
     char real[PATH_MAX];
     Real(path, real);
     return (fi ? ftruncate((int)fi->fh, size) : truncate(real, size)) == 0 ? 0 : -errno;
 }
 
+// The writeback cache keeps the times itself and hands them over on every flush.
 static int StickUtimens(const char* path, const struct timespec times[2], struct fuse_file_info* fi) {
     char real[PATH_MAX];
     Real(path, real);
-    return (fi ? futimens((int)fi->fh, times) : utimensat(AT_FDCWD, real, times, AT_SYMLINK_NOFOLLOW)) == 0 ? 0
-                                                                                                            : -errno;
+    const int done = fi ? futimens((int)fi->fh, times) : utimensat(AT_FDCWD, real, times, AT_SYMLINK_NOFOLLOW);
+    return done == 0 ? 0 : -errno;
 }
 
 // The writeback cache reads pages back to fill them, so a file opened for writing only is opened for both, and
@@ -195,12 +164,6 @@ static int StickWrite(const char* path, const char* buffer, size_t size, off_t o
     return put < 0 ? -errno : (int)put;
 }
 
-static int StickStatfs(const char* path, struct statvfs* st) {
-    char real[PATH_MAX];
-    Real(path, real);
-    return statvfs(real, st) == 0 ? 0 : -errno;
-}
-
 static int StickRelease(const char* path, struct fuse_file_info* fi) {
     (void)path;
     close((int)fi->fh);
@@ -217,19 +180,13 @@ static const struct fuse_operations operations = {
     .getattr = StickGetattr,
     .readdir = StickReaddir,
     .unlink = StickUnlink,
-    .rmdir = StickRmdir,
-    .mkdir = StickMkdir,
-    .symlink = StickSymlink,
-    .readlink = StickReadlink,
     .rename = StickRename,
-    .chmod = StickChmod,
     .truncate = StickTruncate,
     .utimens = StickUtimens,
     .create = StickCreate,
     .open = StickOpen,
     .read = StickRead,
     .write = StickWrite,
-    .statfs = StickStatfs,
     .release = StickRelease,
     .fsync = StickFsync,
 };
