@@ -9,6 +9,7 @@
 # Knobs (environment): BENCH_SIZE_MIB (1024), BENCH_ROUNDS (7), BENCH_BUSY_ROUNDS (2), BENCH_DISK_ROUNDS (3),
 #                      BENCH_BIG_GIB (4), BENCH_CHART_SIZES ("64 256 1024 4096"), BENCH_CHART_ROUNDS (3),
 #                      BENCH_XFS_ROUNDS (3; 0 skips the XFS image), BENCH_SLOW_ROUNDS (2),
+#                      BENCH_STICK_ROUNDS (3; 0 skips the stick model), BENCH_STICK_MB (120),
 #                      BENCH_GUI=0 (the engine alone),
 #                      BENCH_PROFILE=1 (also count the system calls).
 # Exit status: 0 when every run of ours succeeded and wrote the right bytes (a missed target is reported,
@@ -36,6 +37,11 @@ slow_rounds=${BENCH_SLOW_ROUNDS:-2}
 # The slow device: the tests' preloaded library holds regular files' reads and writes to 4 MB/s and every
 # flush to 3 s, as a USB stick might. A few MiB are enough to see the window through the copy and the flush.
 slowio="$build/tests/libzarvel_slowio.so"
+# The USB stick's model: the tests' FUSE passthrough at 24 MB/s, as in the measurements that asked for
+# write-behind; 120 MB split into 2 pieces and joined.
+stickfs="$build/tests/zarvel_stickfs"
+stick_mb=${BENCH_STICK_MB:-120}
+stick_rounds=${BENCH_STICK_ROUNDS:-3}
 slow_env=()
 slow_mib=4
 slow_piece=2097152
@@ -52,6 +58,7 @@ checks="$out/checks.tsv"   # place what status
 memory="$out/memory.tsv"   # case op who kib seconds status
 sweep="$out/sweep.tsv"     # size_mib piece op who round seconds status
 space="$out/space.tsv"     # place op who round added_kib
+stick="$out/stick.tsv"     # op round full_s end_s stop_s status (op cp: the reference, its time in end_s)
 
 die() {
     echo "bench: $*" >&2
@@ -70,8 +77,10 @@ fi
 shm_root=""
 disk_root=""
 xfs_mount=""
+stick_mount=""
 cleanup() {
     [ -n "$xfs_mount" ] && umount "$xfs_mount"
+    [ -n "$stick_mount" ] && fusermount3 -u -z "$stick_mount"
     [ -n "$shm_root" ] && rm -rf "$shm_root"
     [ -n "$disk_root" ] && rm -rf "$disk_root"
 }
@@ -84,6 +93,7 @@ printf 'place\twhat\tstatus\n' >"$checks"
 printf 'case\top\twho\tkib\tseconds\tstatus\n' >"$memory"
 printf 'size_mib\tpiece\top\twho\tround\tseconds\tstatus\n' >"$sweep"
 printf 'place\top\twho\tround\tadded_kib\n' >"$space"
+printf 'op\tround\tfull_s\tend_s\tstop_s\tstatus\n' >"$stick"
 
 free_bytes() { df --output=avail -B1 "$1" | tail -n 1 | tr -d ' '; }
 used_kib() { df --output=used -B1024 "$1" | tail -n 1 | tr -d ' '; }
@@ -357,6 +367,64 @@ slow_device() {
     rm -rf "$dir"
 }
 
+# stick_run OP ROUND STOP_AT ARGS...: one run of ours on the stick model; records when the bar first showed
+# 100 % and when the run ended, or, with STOP_AT a percentage instead of "-", how long the stop asked for at
+# that percentage took (op OP-stop).
+stick_run() {
+    local op=$1 round=$2 stop=$3 line code=0 status=ok
+    shift 3
+    [ "$stop" = - ] || set -- "$@" "$stop"
+    line=$("$engine" "$op" "$@" 2>>"$out/commands.log") || code=$?
+    echo "engine_bench $op $*: $line" >>"$out/commands.log"
+    if [ "$stop" = - ]; then
+        [ "$code" -eq 0 ] || status=failed
+    else
+        [ "$code" -eq 4 ] || status=failed
+        op=$op-stop
+    fi
+    printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$op" "$round" "$(field "$line" full_s)" "$(field "$line" end_s)" \
+        "$(field "$line" stop_s)" "$status" >>"$stick"
+}
+
+# stick_device DIR ROUNDS: split into 2 pieces and join on the model of a USB stick (24 MB/s, writeback cache and
+# a block device's writeback limits), against cp + sync of the same file on the same mount; then a stop asked
+# for halfway through each. Skipped with the reason where FUSE is missing.
+stick_device() {
+    local dir=$1 n=$2 round mount bytes=$((stick_mb * 1000000)) start
+    mount=$dir/mount
+    mkdir -p "$dir/device/src" "$dir/device/join" "$mount"
+    if [ ! -x "$stickfs" ]; then
+        echo "== $stickfs is missing (libfuse3-dev, tests not built): the stick rounds are skipped"
+        return
+    elif [ ! -e /dev/fuse ] || ! "$stickfs" "$dir/device" "$mount" 24000000; then
+        echo "== no FUSE mount here (/dev/fuse missing or refused): the stick rounds are skipped"
+        return
+    fi
+    stick_mount=$mount
+    head -c "$bytes" /dev/urandom >"$dir/device/src/data.bin" || die "can't write $stick_mb MB in $dir"
+    split -b "$((bytes / 2))" -a 3 --numeric-suffixes=1 "$dir/device/src/data.bin" "$dir/device/join/data.bin."
+    echo "== stick model (24 MB/s): $stick_mb MB, $n rounds"
+    for ((round = 1; round <= n; round++)); do
+        remove_pieces "$dir/device/src" data.bin
+        stick_run split "$round" - "$mount/src/data.bin" "$((bytes / 2))"
+        check_cmd stick "engine split's pieces" same_pieces "$dir/device/src" "$dir/device/join" data.bin
+        remove_pieces "$dir/device/src" data.bin
+        start=$(now_us)
+        cp "$mount/src/data.bin" "$mount/copy.bin" && sync "$mount/copy.bin"
+        printf 'cp\t%s\t-\t%s\t-\tok\n' "$round" "$(seconds_since "$start")" >>"$stick"
+        rm -f "$mount/copy.bin"
+        stick_run join "$round" - "$mount/join/data.bin.001"
+        check_cmd stick "engine join's output" cmp -s "$dir/device/join/data.bin" "$dir/device/src/data.bin"
+        rm -f "$dir/device/join/data.bin"
+        stick_run split "$round" 50 "$mount/src/data.bin" "$((bytes / 2))"
+        stick_run join "$round" 50 "$mount/join/data.bin.001"
+        check_cmd stick "engine stops leave nothing" test "$(ls -A "$dir/device/src" "$dir/device/join" | wc -l)" -eq 6
+        echo "  stick round $round of $n done"
+    done
+    fusermount3 -u "$mount" && stick_mount=""
+    rm -rf "$dir"
+}
+
 # peak_of WHO OP FILE ARGS...: one run's peak resident memory in KiB and its seconds, or "0 0" on failure.
 peak_of() {
     local who=$1 op=$2 line kib secs
@@ -513,6 +581,7 @@ if [ "$with_gui" = 1 ] && ((slow_rounds > 0)); then
         echo "== $slowio is missing (tests not built): the slow-device rounds are skipped"
     fi
 fi
+((stick_rounds > 0)) && stick_device "$source_dir/stick" "$stick_rounds"
 [ "${BENCH_PROFILE:-0}" = 1 ] && profile "$source_dir/profile" "$source_dir/source.bin"
 rm -f "$source_dir/source.bin"
 
@@ -548,7 +617,7 @@ fi
 /usr/bin/python3 "$here/summarize.py" --out "$out" --size-mib "$size_mib" --piece "$piece" \
     --rounds "$rounds" --disk-rounds "$disk_rounds" --xfs-rounds "$xfs_rounds" --xfs-piece "$xfs_piece" \
     --busy-rounds "$busy_rounds" --chart-rounds "$chart_rounds" \
-    --slow-mib "$slow_mib"
+    --slow-mib "$slow_mib" --stick-mb "$stick_mb"
 status=$?
 if [ -s "$out/sweep.dat" ]; then
     if command -v gnuplot >/dev/null; then

@@ -51,7 +51,7 @@ void AtomicFile::Publish(const fs::path& name) {
 }
 
 void AtomicFile::Withdraw() noexcept {
-    file_ = RawFile(); // an unnamed file vanishes as it closes
+    file_.Discard(); // an unnamed file vanishes as it closes
     if (!folder_)
         return;
     if (!published_.empty())

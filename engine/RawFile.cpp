@@ -29,7 +29,9 @@ RawFile::~RawFile() {
     Release();
 }
 
-RawFile::RawFile(RawFile&& other) noexcept : handle_(other.handle_), name_(std::move(other.name_)) {
+RawFile::RawFile(RawFile&& other) noexcept
+    : handle_(other.handle_), name_(std::move(other.name_)), written_(other.written_), sentUpTo_(other.sentUpTo_),
+      writeBehind_(other.writeBehind_) {
     other.handle_ = Invalid();
 }
 
@@ -38,6 +40,9 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
         Release();
         handle_ = other.handle_;
         name_ = std::move(other.name_);
+        written_ = other.written_;
+        sentUpTo_ = other.sentUpTo_;
+        writeBehind_ = other.writeBehind_;
         other.handle_ = Invalid();
     }
     return *this;
@@ -45,6 +50,20 @@ RawFile& RawFile::operator=(RawFile&& other) noexcept {
 
 bool RawFile::IsOpen() const {
     return handle_ != Invalid();
+}
+
+void RawFile::Wrote(std::int64_t count) {
+    written_ += count;
+    while (writeBehind_ && written_ - sentUpTo_ >= kWriteBehindRange) {
+        writeBehind_ = WriteBack(sentUpTo_, kWriteBehindRange, false) &&
+                       (sentUpTo_ == 0 || WriteBack(sentUpTo_ - kWriteBehindRange, kWriteBehindRange, true));
+        sentUpTo_ += kWriteBehindRange;
+    }
+}
+
+void RawFile::AwaitWritten() {
+    if (writeBehind_)
+        writeBehind_ = WriteBack(0, 0, true);
 }
 
 RawFile Folder::CreateTemporary(std::filesystem::path& name) const {

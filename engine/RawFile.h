@@ -77,7 +77,18 @@ public:
     // Asks for the written bytes to start on their way to the disk without waiting for them, so that a later
     // Sync finds most of the work done. Only a hint: nothing is promised and nothing fails.
     void StartSync() noexcept;
+    // Waits until every byte written so far has reached the device, without the metadata that Sync adds.
+    void AwaitWritten();
     void Close();
+    // Closes a file whose bytes are thrown away, without writing them out first.
+    void Discard() noexcept;
+
+    // Write-behind: a file written from its start sends each range to the device as soon as it is full, and waits
+    // for the range before it, so that no more than about two ranges are ever in memory only. Progress counted
+    // in bytes written then follows the device, and the last flush and a stop never wait for more than that.
+    // On a stick of 24 MB/s, 2 MiB leaves 2-3 % of a 120 MB run behind a full bar (8 MiB: 9 %) and answers a stop
+    // in 0.1 s; on the disk no size measured slower than none.
+    static constexpr std::int64_t kWriteBehindRange = std::int64_t(2) << 20;
 
 private:
     friend class Folder;
@@ -89,9 +100,17 @@ private:
     static Handle Invalid();
     RawFile(Handle handle, const std::filesystem::path& name) : handle_(handle), name_(name) {}
     void Release() noexcept;
+    // Counts bytes just written at the end of what was written before, and keeps the write-behind going.
+    void Wrote(std::int64_t count);
+    // Starts `length` bytes from `offset` on their way to the device (0: to the end), and with `wait` waits for
+    // them. False where the system has no such call for this file: the file then goes on without write-behind.
+    bool WriteBack(std::int64_t offset, std::int64_t length, bool wait);
 
     Handle handle_ = Invalid();
     std::filesystem::path name_;
+    std::int64_t written_ = 0;
+    std::int64_t sentUpTo_ = 0; // the ranges below are on their way to the device
+    bool writeBehind_ = true;
 };
 
 // Identity of a regular file under that exact name (a link is not followed and gives nothing).

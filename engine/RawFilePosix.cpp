@@ -105,14 +105,17 @@ void RawFile::WriteAll(const char* buffer, std::size_t count) {
             Fail(std::errc::io_error, "write (nothing taken)", name_);
         buffer += put;
         count -= static_cast<std::size_t>(put);
+        Wrote(put);
     }
 }
 
 std::int64_t RawFile::CopyRangeFrom(RawFile& from, std::int64_t count) {
     for (;;) {
         const ssize_t moved = ::copy_file_range(from.handle_, nullptr, handle_, nullptr, static_cast<size_t>(count), 0);
-        if (moved > 0)
+        if (moved > 0) {
+            Wrote(moved);
             return static_cast<std::int64_t>(moved);
+        }
         if (moved == 0)
             return kCopyRefused; // the end of the source, or a file system that answers 0 for what it can't do
         if (errno == EINTR)
@@ -136,12 +139,36 @@ void RawFile::StartSync() noexcept {
 #endif
 }
 
+bool RawFile::WriteBack(std::int64_t offset, std::int64_t length, bool wait) {
+#ifndef SYNC_FILE_RANGE_WRITE
+    return false; // a system without the call: the file goes on as before
+#else
+    const unsigned flags =
+        wait ? SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER : SYNC_FILE_RANGE_WRITE;
+    while (::sync_file_range(handle_, offset, length, flags) != 0) {
+        if (errno == ENOSYS || errno == EINVAL || errno == ESPIPE)
+            return false;
+        // A device that failed in the background says so here, and only once: a later fsync would not know.
+        if (errno != EINTR)
+            Fail("write", name_);
+    }
+    return true;
+#endif
+}
+
 void RawFile::Close() {
     const int fd = handle_;
     handle_ = Invalid();
     // A close that reports an error may mean written bytes never reached the disk (network file systems).
     if (fd != Invalid() && ::close(fd) != 0 && errno != EINTR)
         Fail("close", name_);
+}
+
+void RawFile::Discard() noexcept {
+    // Emptied first, since a close may write out what is still in memory (FUSE does), only for it to be removed.
+    if (IsOpen())
+        static_cast<void>(::ftruncate(handle_, 0));
+    Release();
 }
 
 std::optional<FileId> RegularFileId(const fs::path& path) {

@@ -132,6 +132,16 @@ void RawFile::StartSync() noexcept {
     // Windows writes back on its own; FlushFileBuffers does the rest.
 }
 
+// Windows keeps its own path: its cache writes behind on its own, and removable drives are set for quick removal
+// by default, which writes them through.
+bool RawFile::WriteBack(std::int64_t, std::int64_t, bool) {
+    return false;
+}
+
+void RawFile::Discard() noexcept {
+    Release();
+}
+
 void RawFile::Close() {
     const HANDLE handle = handle_;
     handle_ = Invalid();

@@ -39,6 +39,7 @@ public:
 
 private:
     void WritePiece(std::int64_t quota);
+    void AwaitEarlierPieces(std::int64_t end);
     void Publish();
     std::vector<std::optional<FileId>> OlderPieces() const;
     void RemoveOlder(std::int32_t number, const std::optional<FileId>& older) const;
@@ -58,6 +59,7 @@ private:
     OpenFileAllowance allowance_;
     bool unnamed_;
     std::vector<AtomicFile> pieces_; // each unnamed and held open, or closed under a temporary name, until named
+    std::size_t awaited_ = 0;        // the pieces before it have reached the device
 };
 
 SplitRun::SplitRun(const fs::path& source, RawFile input, std::int64_t length, std::int32_t pieceSize,
@@ -84,6 +86,7 @@ std::int16_t SplitRun::Execute() {
         const std::int64_t quota = std::min<std::int64_t>(length_ - offset, pieceSize_);
         WritePiece(quota);
         offset += quota;
+        AwaitEarlierPieces(offset);
     } while (offset < length_);
     // The bytes copied may already be stale if the source was cut short after they were read.
     if (input_.Size() < length_)
@@ -110,6 +113,18 @@ void SplitRun::WritePiece(std::int64_t quota) {
         piece.File().Close();
     }
     pacer_.PartClosed();
+}
+
+// Each piece keeps its own tail within the write-behind bound; pieces left open unflushed would add theirs up, so
+// those written a range or more before `end` are waited for, as a file waits for its range before last.
+void SplitRun::AwaitEarlierPieces(std::int64_t end) {
+    while (awaited_ + 1 < pieces_.size() &&
+           end - static_cast<std::int64_t>(awaited_ + 1) * pieceSize_ >= RawFile::kWriteBehindRange) {
+        RawFile& file = pieces_[awaited_].File();
+        if (file.IsOpen())
+            file.AwaitWritten();
+        ++awaited_;
+    }
 }
 
 // 001 goes first and comes back last, so at every instant in between a join finds no first member and refuses.

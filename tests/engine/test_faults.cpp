@@ -192,6 +192,26 @@ TEST(Faults, DiskFullInTheMiddleOfTheWork) {
             const int result = RunWithFileSizeLimit(kFileSizeLimit, FullDiskUnderFileSizeLimit, dir / what);
             ExpectFailureLeftNothing(result, false, before, dir / what, what);
         }
+        // A stick that dies mid-run: the kernel took the writes long ago, and the device's failure comes back
+        // only from writing them out, yet the run must still fail and clean up.
+        StickModel stick(dir, kStickRate, 1 << 20);
+        if (!stick.refusal.empty()) {
+            std::cout << "[  SKIPPED ] the failing stick: " << stick.refusal << "\n";
+            continue;
+        }
+        if (work == Work::Split)
+            WriteFile(stick.device() / "big.bin", Pattern(8 << 20));
+        else
+            MakeSeries(stick.device() / "big.bin", {4 << 20, 4 << 20});
+        const auto before = Contents(stick.path());
+        bool countChanged = false;
+        const int result = Checked(
+            [&](std::int16_t& count) {
+                return work == Work::Split ? SplitFile(stick.path() / "big.bin", 4 << 20, count, {})
+                                           : JoinFile(stick.path() / "big.bin.001", count, {});
+            },
+            countChanged);
+        ExpectFailureLeftNothing(result, countChanged, before, stick.path(), what + " on a stick that fails");
     }
 }
 

@@ -143,6 +143,48 @@ std::string Quoted(const fs::path& path) {
     return quoted + "'";
 }
 
+StickModel::StickModel(const TempFolder& dir, long long rate, long long failAfter)
+    : device_(dir / "stick-device"), mount_(dir / "stick") {
+    fs::create_directory(device_);
+    fs::create_directory(mount_);
+#ifndef ZARVEL_STICKFS
+    refusal = "the stick model was not built: libfuse3 is missing (Debian package libfuse3-dev)";
+#else
+    if (!fs::exists("/dev/fuse"))
+        refusal = "this machine has no /dev/fuse, so no stick model";
+    else if (::access("/dev/fuse", R_OK | W_OK) != 0)
+        refusal = "/dev/fuse is closed to this user, so no stick model";
+    else if (Shell(std::string(ZARVEL_STICKFS) + " " + Quoted(device_) + " " + Quoted(mount_) + " " +
+                   std::to_string(rate) + " " + std::to_string(failAfter)) != 0)
+        refusal = "this machine refuses a FUSE mount here";
+#endif
+}
+
+StickModel::~StickModel() {
+    if (refusal.empty())
+        Shell("fusermount3 -u -z " + Quoted(mount_) + " 2>/dev/null || umount -l " + Quoted(mount_));
+}
+
+std::int64_t StickModel::BytesOnDevice() const {
+    std::int64_t bytes = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(device_)) {
+        struct stat st {};
+        if (::lstat(entry.path().c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            bytes += static_cast<std::int64_t>(st.st_blocks) * 512;
+    }
+    return bytes;
+}
+
+modFHand::Hooks StickModel::Watched(modFHand::Hooks hooks, std::int64_t total) {
+    const std::int64_t before = BytesOnDevice();
+    hooks.progress = [this, before, total, inner = hooks.progress, lead = lead_](std::int16_t percent) {
+        if (inner)
+            inner(percent);
+        *lead = std::max(*lead, total * percent / 100 - (BytesOnDevice() - before));
+    };
+    return hooks;
+}
+
 #endif
 
 modFHand::Hooks Recorder::Hooks() {
@@ -156,6 +198,11 @@ std::vector<int> Recorder::Progress() const {
     std::vector<int> values;
     std::copy_if(calls.begin(), calls.end(), std::back_inserter(values), [](int call) { return call != kYield; });
     return values;
+}
+
+bool ProgressInOrder(const std::vector<int>& progress) {
+    return progress.size() >= 2 && std::is_sorted(progress.begin(), progress.end() - 1) &&
+           progress[progress.size() - 2] == 100 && progress.back() == 0;
 }
 
 modFHand::Hooks FaultyHooks(HookFault fault, int at, std::function<void(int calls)> onYield) {

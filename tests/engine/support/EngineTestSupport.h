@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,40 @@ int RunWithFileSizeLimit(std::uint64_t limit, int (*fn)(const fs::path&), const 
 // Runs a shell command and returns its exit status.
 int Shell(const std::string& command);
 std::string Quoted(const fs::path& path);
+
+// The stick rows: a run of 64 MiB on a model of 200 MB/s. Without write-behind the bar runs a whole piece or the
+// whole output (32 or 64 MiB) ahead of the device; with it, a few MiB.
+constexpr std::size_t kStickRun = std::size_t(64) << 20;
+constexpr long long kStickRate = 200000000;
+constexpr std::int64_t kStickLead = std::int64_t(12) << 20;
+
+// A USB stick's model (tests/stick) mounted in `dir` for as long as the object lives: writes land in memory at
+// once and reach the device, a folder beside the mount, at `rate` bytes per second; once `failAfter` bytes
+// (0: never) have arrived, the device fails every later write. `refusal` says in plain words why there is none.
+class StickModel {
+public:
+    StickModel(const TempFolder& dir, long long rate, long long failAfter = 0);
+    ~StickModel();
+    StickModel(const StickModel&) = delete;
+    StickModel& operator=(const StickModel&) = delete;
+
+    const fs::path& path() const { return mount_; }
+    // The device's side, where a test puts what was on the stick before the run without it counting as written.
+    const fs::path& device() const { return device_; }
+    // `hooks` that also note, at every progress call, how far the bytes the bar counts (of `total`) run ahead
+    // of those that reached the device in the meantime; Lead() is the largest seen.
+    modFHand::Hooks Watched(modFHand::Hooks hooks, std::int64_t total);
+    std::int64_t Lead() const { return *lead_; }
+
+    std::string refusal;
+
+private:
+    std::int64_t BytesOnDevice() const;
+
+    fs::path device_;
+    fs::path mount_;
+    std::shared_ptr<std::int64_t> lead_ = std::make_shared<std::int64_t>(0);
+};
 #endif
 
 // What the engine told the window, in order: a yield is kYield, a progress call its percentage.
@@ -64,6 +99,9 @@ struct Recorder {
     modFHand::Hooks Hooks();
     std::vector<int> Progress() const;
 };
+
+// True for progress that climbs, reaches 100 and ends with the final 0.
+bool ProgressInOrder(const std::vector<int>& progress);
 
 // The ways a window can end a run from its hooks: a hook that throws, or a stop request.
 enum class HookFault { None, ProgressThrows, YieldThrows, FinalProgressThrows, StopMidRun, StopAfterLastBlock };
