@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the engine and its portable tests for Windows and runs them under Wine, headless.
+# Cross-builds the engine and its portable tests, and the Windows face's resources with theirs, for Windows and
+# runs them under Wine, headless.
 # Usage: tests/windows/run.sh BUILD_FOLDER [JOBS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -18,7 +19,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$jobs" --target test_piece_names test_split test_join
+tests=(test_piece_names test_split test_join test_resources)
+cmake --build "$build" -j"$jobs" --target "${tests[@]}"
 
 # A prefix of our own, made without a display: CI has none, and Wine must not wait for one.
 export WINEPREFIX="$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -29,12 +31,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 failed=0
-for test in test_piece_names test_split test_join; do
+for test in "${tests[@]}"; do
     echo "== $test.exe under Wine"
     if ! "$wine" "$build/$test.exe" --gtest_brief=1; then
         echo "FAIL: $test.exe"
         failed=$((failed + 1))
     fi
 done
-echo "windows tests: $((3 - failed)) passed, $failed failed"
+echo "windows tests: $((${#tests[@]} - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]
