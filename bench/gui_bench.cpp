@@ -11,7 +11,7 @@
 // Prints one line of key=value figures. Exit status: 0 when the success box appeared, 1 when another box did,
 // 64 for a usage error, 65 when the window could not be driven.
 
-#include "ui/main/SizeText.h"
+#include "app/SizeText.h"
 #include "ui/main/frmMain.h"
 
 #include <QAbstractButton>
@@ -313,7 +313,7 @@ void fillBoxes(frmMain& window, const Options& options) {
     if (options.mode == Mode::Split) {
         control<QLineEdit>(window, "txtSFName")->setText(options.path);
         const QString text = sizeText(options.pieceBytes);
-        if (SizeText::sizeTextToBytes(text) != options.pieceBytes) {
+        if (SizeText::sizeTextToBytes(text.toStdU16String()) != options.pieceBytes) {
             std::fprintf(stderr, "gui_bench: \"%s\" does not read back as %d bytes\n", qPrintable(text),
                          options.pieceBytes);
             std::exit(kDriveError);

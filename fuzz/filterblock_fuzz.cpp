@@ -1,9 +1,11 @@
 // Drives the dialog's two text conversions with arbitrary UTF-16 text.
-#include "ui/filedialog/FilterBlock.h"
+#include "app/FilterBlock.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -12,33 +14,38 @@ void Require(bool condition) {
         std::abort();
 }
 
-QString Decode(const std::uint8_t* data, std::size_t size) {
-    QString text;
+std::u16string Decode(const std::uint8_t* data, std::size_t size) {
+    std::u16string text;
     for (std::size_t i = 0; i + 1 < size; i += 2)
-        text.append(QChar(static_cast<char16_t>(data[i] | (data[i + 1] << 8))));
+        text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
     return text;
+}
+
+std::ptrdiff_t Count(const std::u16string& text, char16_t c) {
+    return std::count(text.begin(), text.end(), c);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QString text = Decode(data, size);
-    const QChar nul(u'\0');
+    const std::u16string text = Decode(data, size);
+    const char16_t nul = u'\0';
 
     // One NUL for every bar and two at the end, with every other character kept in place.
-    const QString block = FilterBlock::build(text);
+    const std::u16string block = FilterBlock::build(text);
     Require(block.size() == text.size() + 2);
-    Require(block.count(nul) == text.count(nul) + text.count(QLatin1Char('|')) + 2);
-    Require(block.endsWith(QString(2, nul)));
-    for (qsizetype i = 0; i < text.size(); ++i)
-        Require(block[i] == (text[i] == QLatin1Char('|') ? nul : text[i]));
+    Require(Count(block, nul) == Count(text, nul) + Count(text, u'|') + 2);
+    Require(block.compare(block.size() - 2, 2, std::u16string(2, nul)) == 0);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        Require(block[i] == (text[i] == u'|' ? nul : text[i]));
 
     // The part before the first NUL, which itself holds none; the whole text when there is no NUL.
-    const QString trimmed = FilterBlock::trimNulls(text);
-    Require(!trimmed.contains(nul));
-    Require(text.startsWith(trimmed));
+    const std::u16string trimmed = FilterBlock::trimNulls(text);
+    Require(trimmed.find(nul) == std::u16string::npos);
+    Require(text.compare(0, trimmed.size(), trimmed) == 0);
     Require(trimmed.size() == text.size() || text[trimmed.size()] == nul);
     Require(FilterBlock::trimNulls(trimmed) == trimmed);
-    Require(FilterBlock::trimNulls(block) == FilterBlock::trimNulls(text).section(QLatin1Char('|'), 0, 0));
+    const std::u16string untilNul = FilterBlock::trimNulls(text);
+    Require(FilterBlock::trimNulls(block) == untilNul.substr(0, untilNul.find(u'|')));
     return 0;
 }

@@ -1,25 +1,27 @@
 // Drives the piece-size reading with arbitrary text: the first byte picks how the rest is decoded (UTF-8 as
 // typed, or raw UTF-16 as pasted), and the result must stay inside what the splitter may be handed.
-#include "ui/main/SizeText.h"
+#include "app/SizeText.h"
+#include "app/WideText.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
-QString Decode(const std::uint8_t* data, std::size_t size) {
+std::u16string Decode(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
-        return QString();
+        return {};
     const bool utf16 = data[0] & 1;
     ++data;
     --size;
     if (!utf16)
-        return QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    QString text;
+        return WideText::fromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
+    std::u16string text;
     for (std::size_t i = 0; i + 1 < size; i += 2)
-        text.append(QChar(static_cast<char16_t>(data[i] | (data[i + 1] << 8))));
+        text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
     return text;
 }
 
@@ -31,7 +33,7 @@ void Require(bool condition) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QString text = Decode(data, size);
+    const std::u16string text = Decode(data, size);
     const double megabytes = SizeText::readMegabytes(text);
     Require(!std::isnan(megabytes));
 
@@ -47,6 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Text after the number never changes what was read, however it is written.
-    Require(SizeText::readMegabytes(text + QStringLiteral("x1")) == megabytes);
+    Require(SizeText::readMegabytes(text + u"x1") == megabytes);
+    // The UTF-8 round trip keeps every well-formed text whole.
+    const std::u16string back = WideText::fromUtf8(WideText::toUtf8(text));
+    Require(back.size() == text.size());
     return 0;
 }

@@ -1,5 +1,5 @@
+#include "app/support/RecordingFileDialogBackend.h"
 #include "gui/support/ModalCatcher.h"
-#include "gui/support/RecordingFileDialogBackend.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
@@ -86,7 +86,7 @@ void tst_FileSelection::browse() {
 
     RecordingDialogs& dialog = *m_dialogs;
     if (chosen)
-        dialog->chooseFile(path, path.section(QLatin1Char('/'), -1));
+        dialog->chooseFile(path.toStdU16String(), path.section(QLatin1Char('/'), -1).toStdU16String());
     else
         dialog->cancel();
     if (target == QLatin1String("txtSegfname"))
@@ -96,14 +96,14 @@ void tst_FileSelection::browse() {
     click(*m_window, label);
 
     QCOMPARE(dialog->calls.size(), 1);
-    const RecordingFileDialogBackend::Call& call = dialog->calls.first();
+    const RecordingFileDialogBackend::Call& call = dialog->calls.front();
     QCOMPARE(call.kind, DialogKind::Open);
-    QCOMPARE(call.record.lpstrTitle, std::optional<QString>(QStringLiteral("Open")));
-    QCOMPARE(call.record.lpstrFilter, std::optional<QString>(QString::fromLatin1("All Files (*.*)\0*.*\0\0", 21)));
+    QCOMPARE(call.record.lpstrTitle, std::optional<std::u16string>(u"Open"));
+    QCOMPARE(call.record.lpstrFilter, std::optional<std::u16string>(std::u16string(u"All Files (*.*)\0*.*\0\0", 21)));
     QCOMPARE(call.record.nFilterIndex, 0);
     QCOMPARE(call.record.Flags, OpenFileNameFlags::BrowseForFile);
     QCOMPARE(call.record.hwndOwner, static_cast<std::uintptr_t>(m_window->winId()));
-    QCOMPARE(call.record.lpstrFile, std::optional<QString>(QString(260, QChar(u'\0'))));
+    QCOMPARE(call.record.lpstrFile, std::optional<std::u16string>(std::u16string(260, u'\0')));
     QVERIFY(!call.record.lpstrInitialDir.has_value());
     QCOMPARE(catcher.boxes.size(), 0);
 
@@ -116,14 +116,14 @@ void tst_FileSelection::browse() {
 // Nothing of one click's choice reaches the next dialog: no file name, no folder.
 void tst_FileSelection::browseStartsAfreshEachClick() {
     RecordingDialogs& dialog = *m_dialogs;
-    dialog->chooseFile(QStringLiteral("/data/first.bin"), QStringLiteral("first.bin"));
+    dialog->chooseFile(u"/data/first.bin", u"first.bin");
     click(*m_window, QStringLiteral("lblBrowse"));
     dialog->cancel();
     click(*m_window, QStringLiteral("lblBrowse"));
 
     QCOMPARE(dialog->calls.size(), 2);
-    QCOMPARE(dialog->calls.at(1).record.lpstrFile, std::optional<QString>(QString(260, QChar(u'\0'))));
-    QCOMPARE(dialog->calls.at(1).record.lpstrFileTitle, std::optional<QString>(QString(260, QChar(u'\0'))));
+    QCOMPARE(dialog->calls.at(1).record.lpstrFile, std::optional<std::u16string>(std::u16string(260, u'\0')));
+    QCOMPARE(dialog->calls.at(1).record.lpstrFileTitle, std::optional<std::u16string>(std::u16string(260, u'\0')));
     QVERIFY(!dialog->calls.at(1).record.lpstrInitialDir.has_value());
     QCOMPARE(box(*m_window, QStringLiteral("txtSFName"))->text(), QStringLiteral("/data/first.bin"));
 }

@@ -1,5 +1,5 @@
+#include "app/support/RecordingFileDialogBackend.h"
 #include "gui/support/ModalCatcher.h"
-#include "gui/support/RecordingFileDialogBackend.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CLabel.h"
 #include "ui/widgets/CPictureBox.h"

@@ -28,7 +28,6 @@ private slots:
 
 private:
     void createControls();
-    void describeControls();
     void centreOverOwner();
 
     QPushButton* cmdOK = nullptr;

@@ -1,18 +1,22 @@
 #include "ui/filedialog/QtFileDialogBackend.h"
 
+#ifdef _WIN32
+#include "app/WinFileDialogBackend.h"
+#endif
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QWidget>
 
 namespace {
 
 // The text up to the first NUL: what the platform would read from a NUL-ended buffer.
-QString untilNul(const std::optional<QString>& text) {
+QString untilNul(const std::optional<std::u16string>& text) {
     if (!text)
         return {};
-    const qsizetype nul = text->indexOf(QChar(u'\0'));
-    return nul < 0 ? *text : text->left(nul);
+    return QString::fromStdU16String(text->substr(0, text->find(u'\0')));
 }
 
 QString qtPatterns(const QString& windowsPatterns) {
@@ -28,10 +32,10 @@ QString qtPatterns(const QString& windowsPatterns) {
 
 // The result buffer keeps its NUL end and is padded to the size the caller gave, like the platform's
 // own buffer; a longer result is kept whole rather than cut to a broken path.
-QString filledBuffer(const QString& text, std::uint32_t size) {
-    QString buffer = text + QChar(u'\0');
-    if (static_cast<std::uint32_t>(buffer.size()) < size)
-        buffer.append(QString(static_cast<qsizetype>(size) - buffer.size(), QChar(u'\0')));
+std::u16string filledBuffer(const QString& text, std::uint32_t size) {
+    std::u16string buffer = text.toStdU16String() + u'\0';
+    if (buffer.size() < size)
+        buffer.append(size - buffer.size(), u'\0');
     return buffer;
 }
 
@@ -95,7 +99,7 @@ void QtFileDialogBackend::configure(QFileDialog& dialog, DialogKind kind, const 
 }
 
 void QtFileDialogBackend::applyFilters(QFileDialog& dialog, const OpenFileNameRecord& record) {
-    const QStringList filters = nameFilters(record.lpstrFilter.value_or(QString()));
+    const QStringList filters = nameFilters(QString::fromStdU16String(record.lpstrFilter.value_or(std::u16string())));
     if (filters.isEmpty())
         return;
     // Users see the descriptions alone, as the caller wrote them; the patterns stay behind the scenes.
@@ -109,4 +113,21 @@ void QtFileDialogBackend::writeBack(OpenFileNameRecord& record, const QStringLis
     record.lpstrFile = filledBuffer(resultPath(selectedFiles), record.nMaxFile);
     if (record.lpstrFileTitle)
         record.lpstrFileTitle = filledBuffer(QFileInfo(selectedFiles.first()).fileName(), record.nMaxFileTitle);
+}
+
+void QtFileDialogBackend::showError(std::uintptr_t owner, const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+                    QWidget::find(static_cast<WId>(owner)));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+CFileDialog::BackendFactory QtFileDialogBackend::platformDialogs() {
+    return []() -> std::shared_ptr<FileDialogBackend> {
+#ifdef _WIN32
+        return std::make_shared<WinFileDialogBackend>();
+#else
+        return std::make_shared<QtFileDialogBackend>();
+#endif
+    };
 }

@@ -1,6 +1,7 @@
 #include "ui/main/FileSelection.h"
 
-#include "ui/filedialog/CFileDialog.h"
+#include "app/CFileDialog.h"
+#include "ui/filedialog/QtFileDialogBackend.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -14,14 +15,14 @@ namespace FileSelection {
 
 void browseInto(QLineEdit* box, QWidget* owner, const CFileDialog::BackendFactory& dialogs) {
     // A new dialog per click, so nothing of an earlier choice (folder, name) is carried into this one.
-    CFileDialog dialog(dialogs ? dialogs() : nullptr);
-    dialog.setDialogTitle(QStringLiteral("Open"));
-    dialog.setFilter(QStringLiteral("All Files (*.*)|*.*"));
+    CFileDialog dialog((dialogs ? dialogs : QtFileDialogBackend::platformDialogs())());
+    dialog.setDialogTitle(u"Open");
+    dialog.setFilter(u"All Files (*.*)|*.*");
     dialog.setFilterIndex(0);
     dialog.setFlags(static_cast<std::int32_t>(OpenFileNameFlags::BrowseForFile));
-    dialog.setHWndParent(owner->winId());
+    dialog.setHWndParent(static_cast<std::uintptr_t>(owner->winId()));
     if (dialog.Show(true))
-        box->setText(dialog.FileName());
+        box->setText(QString::fromStdU16String(dialog.FileName()));
 }
 
 std::optional<QString> firstDroppedFile(const QMimeData* data) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/filedialog/CFileDialog.h"
+#include "app/CFileDialog.h"
 
 #include <QString>
 #include <optional>

@@ -1,5 +1,6 @@
 #include "ui/main/frmMain.h"
 
+#include "app/ProgressPicture.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/FileSelection.h"
 #include "ui/main/StartAction.h"
@@ -22,13 +23,6 @@
 
 namespace {
 
-// The progress bar's geometry inside the box's border, in pixels.
-constexpr int BarLeft = 30;
-constexpr int BarTop = 2;
-constexpr int BarBottom = 12;
-constexpr int FrameRight = 184;
-constexpr double PixelsPerPercent = 1.55;
-constexpr QPoint TextPos(3, 1);
 // The size label's width, the narrowest place a text of the window has.
 constexpr int UnitLabelWidth = 16;
 constexpr int LargestFontPixels = 10;
@@ -38,7 +32,8 @@ constexpr int SmallestFontPixels = 8;
 // "MB" must fit its label; the common default faces differ in width by a tenth, which decides that at 10 pixels.
 bool fitsDesign(const QFont& font) {
     const QFontMetrics metrics(font);
-    return TextPos.x() + metrics.boundingRect(QStringLiteral("100%")).right() <= BarLeft - 2 &&
+    const ProgressPicture full = ProgressPicture::of(100);
+    return full.textLeft + metrics.boundingRect(QStringLiteral("100%")).right() <= full.barLeft - 2 &&
            metrics.boundingRect(QStringLiteral("MB")).right() < UnitLabelWidth;
 }
 
@@ -62,23 +57,12 @@ void drawFrame(QPainter& painter, const QRect& outer, const QColor& colour) {
     painter.fillRect(QRect(outer.right(), outer.top(), 1, outer.height()), colour);
 }
 
-// Writes "p%" into the kept string, whose buffer is reused from call to call.
-void setPercentText(QString& text, std::int16_t percent) {
-    char digits[8];
-    int n = 0;
-    int value = percent < 0 ? -int(percent) : int(percent);
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    const int length = n + (percent < 0 ? 1 : 0) + 1;
-    text.resize(length);
+// Copies the picture's text into the kept string, whose buffer is reused from call to call.
+void setProgressText(QString& text, const std::string& latin) {
+    text.resize(static_cast<qsizetype>(latin.size()));
     QChar* out = text.data();
-    if (percent < 0)
-        *out++ = QLatin1Char('-');
-    while (n > 0)
-        *out++ = QLatin1Char(digits[--n]);
-    *out = QLatin1Char('%');
+    for (char c : latin)
+        *out++ = QLatin1Char(c);
 }
 
 } // namespace
@@ -97,11 +81,7 @@ frmMain::frmMain(QWidget* parent) : frmMain(Services{}, parent) {}
 frmMain::frmMain(Services services, QWidget* parent) : QWidget(parent), m_fileDialogs(std::move(services.fileDialogs)) {
     setObjectName(QStringLiteral("frmMain"));
     setUpWindow();
-    createTopStrip();
-    createPanels();
-    createBottomRow();
-    setTabOrders();
-    describeControls();
+    createControls();
     connectControls();
     m_progressText.reserve(8);
     m_startAction = std::make_unique<StartAction>(
@@ -155,21 +135,23 @@ void frmMain::drawProgress(std::int16_t percent) {
     canvas.fill(picProgress->backColor());
     QPainter painter(&canvas);
 
-    // The bar's end is kept in single precision like the design's coordinates, and falls on the pixel
-    // that contains it, so 50 % ends on column 107 (on a 2x canvas, on device column 215).
+    // The bar's end falls on the device pixel that contains it (on a 2x canvas, 50 % ends on column 215).
+    const ProgressPicture picture = ProgressPicture::of(percent);
     const qreal ratio = canvas.devicePixelRatio();
-    const float right = static_cast<float>(BarLeft + PixelsPerPercent * percent);
-    const int rightPixel = static_cast<int>(std::floor(right * ratio));
+    const int rightPixel = static_cast<int>(std::floor(picture.barRight * ratio));
     const auto device = [ratio](int logical) { return static_cast<int>(std::lround(logical * ratio)); };
-    painter.fillRect(devicePixels(device(BarLeft), device(BarTop), rightPixel, device(BarBottom + 1) - 1, ratio),
+    painter.fillRect(devicePixels(device(picture.barLeft), device(picture.barTop), rightPixel,
+                                  device(picture.barBottom + 1) - 1, ratio),
                      Skin::MidGrey);
 
-    drawFrame(painter, QRect(QPoint(BarLeft, BarTop), QPoint(FrameRight, BarBottom)), Qt::black);
+    drawFrame(painter,
+              QRect(QPoint(picture.frameLeft, picture.frameTop), QPoint(picture.frameRight, picture.frameBottom)),
+              Qt::black);
 
-    setPercentText(m_progressText, percent);
+    setProgressText(m_progressText, picture.text);
     painter.setFont(picProgress->font());
     painter.setPen(picProgress->palette().color(QPalette::WindowText));
-    painter.drawText(TextPos.x(), TextPos.y() + painter.fontMetrics().ascent(), m_progressText);
+    painter.drawText(picture.textLeft, picture.textTop + painter.fontMetrics().ascent(), m_progressText);
 }
 
 void frmMain::bringToFront(QWidget* control) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/filedialog/CFileDialog.h"
-#include "ui/main/Mode.h"
+#include "app/CFileDialog.h"
+#include "app/Mode.h"
 #include "ui/main/StartAction.h"
 
 #include <QFont>
@@ -64,23 +64,15 @@ private:
     void setUpWindow();
     // The default face at the largest size up to 10 pixels at which the window's texts fit their places.
     static QFont designFont(QFont face);
-    void createTopStrip();
-    void createPanels();
-    void createSplitPanel();
-    void createJoinPanel();
-    void createBottomRow();
-    void setTabOrders();
-    void describeControls();
+    void createControls();
+    void styleTopStrip();
+    void stylePanels();
+    void styleBottomRow();
     void connectControls();
     void bringToFront(QWidget* control);
     void drawProgress(std::int16_t percent);
     // Stops a running engine and hides the window while it cleans up; nothing when no run is going.
     void leaveRun();
-
-    CImageBox* makeImage(QWidget* parent, const char* name, const QRect& place, const QString& picture);
-    CPictureBox* makePictureBox(QWidget* parent, const char* name, const QRect& place);
-    CTextBox* makeTextBox(QWidget* parent, const char* name, const QRect& place, const QString& toolTip);
-    CLabel* makeBrowseLabel(QWidget* parent, const char* name, const QRect& place);
 
     CFileDialog::BackendFactory m_fileDialogs;
     std::unique_ptr<StartAction> m_startAction;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QChar>
-#include <QString>
+#include <string>
 
 // The two text conversions around the platform dialog, kept free of any dialog so that they can be driven
 // with arbitrary text on their own. Length limits and error boxes stay with CFileDialog.
@@ -9,17 +8,19 @@ namespace FilterBlock {
 
 // "Text|*.txt|All|*.*" becomes the platform's list of NUL-separated strings ended by a double NUL: every "|"
 // by itself gives one NUL, so adjacent bars give empty strings rather than being merged.
-inline QString build(const QString& filter) {
-    QString block = filter;
-    block.replace(QLatin1Char('|'), QChar(u'\0'));
-    block.append(QChar(u'\0')).append(QChar(u'\0'));
+inline std::u16string build(const std::u16string& filter) {
+    std::u16string block = filter;
+    for (char16_t& c : block) {
+        if (c == u'|')
+            c = u'\0';
+    }
+    block.append(2, u'\0');
     return block;
 }
 
 // What the dialog wrote into a fixed-size buffer: everything before the first NUL, or the whole text.
-inline QString trimNulls(const QString& text) {
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    return nul < 0 ? text : text.left(nul);
+inline std::u16string trimNulls(const std::u16string& text) {
+    return text.substr(0, text.find(u'\0'));
 }
 
 } // namespace FilterBlock

@@ -1,4 +1,6 @@
-#include "ui/main/SizeText.h"
+#include "app/SizeText.h"
+
+#include <algorithm>
 
 #include <charconv>
 #include <cmath>
@@ -21,18 +23,18 @@ bool isDigit(char16_t c) {
 // A cursor over the text that steps over ignorable blanks before every look.
 class Cursor {
 public:
-    explicit Cursor(const QString& text) : m_pos(text.constData()), m_end(text.constData() + text.size()) {}
+    explicit Cursor(std::u16string_view text) : m_pos(text.data()), m_end(text.data() + text.size()) {}
 
     char16_t peek() {
-        while (m_pos != m_end && isBlank(m_pos->unicode()))
+        while (m_pos != m_end && isBlank(*m_pos))
             ++m_pos;
-        return m_pos == m_end ? u'\0' : m_pos->unicode();
+        return m_pos == m_end ? u'\0' : *m_pos;
     }
     void advance() { ++m_pos; }
 
 private:
-    const QChar* m_pos;
-    const QChar* m_end;
+    const char16_t* m_pos;
+    const char16_t* m_end;
 };
 
 int digitValue(char16_t c) {
@@ -157,7 +159,7 @@ double roundHalfEven(double value) {
 
 } // namespace
 
-double readMegabytes(const QString& text) {
+double readMegabytes(std::u16string_view text) {
     Cursor cursor(text);
     if (cursor.peek() == u'&')
         return readRadix(cursor);
@@ -175,7 +177,7 @@ std::optional<std::int32_t> megabytesToBytes(double megabytes) {
     return static_cast<std::int32_t>(bytes);
 }
 
-std::optional<std::int32_t> sizeTextToBytes(const QString& text) {
+std::optional<std::int32_t> sizeTextToBytes(std::u16string_view text) {
     return megabytesToBytes(readMegabytes(text));
 }
 

@@ -1,32 +1,32 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 
-// The Open/Save dialog record in its 76-byte form, held as wide text. An absent optional is a null
-// string pointer; an empty QString is a pointer to an empty string: the platform treats them differently.
+// The Open/Save dialog record in its 76-byte form, held as the program's UTF-16 text. An absent optional is a
+// null string pointer; an empty string is a pointer to an empty string: the platform treats them differently.
 struct OpenFileNameRecord {
     std::uint32_t lStructSize = 0;
     std::uintptr_t hwndOwner = 0;
     std::uintptr_t hInstance = 0;
-    std::optional<QString> lpstrFilter;
-    std::optional<QString> lpstrCustomFilter;
+    std::optional<std::u16string> lpstrFilter;
+    std::optional<std::u16string> lpstrCustomFilter;
     std::uint32_t nMaxCustFilter = 0;
     std::int32_t nFilterIndex = 0;
-    std::optional<QString> lpstrFile;
+    std::optional<std::u16string> lpstrFile;
     std::uint32_t nMaxFile = 0;
-    std::optional<QString> lpstrFileTitle;
+    std::optional<std::u16string> lpstrFileTitle;
     std::uint32_t nMaxFileTitle = 0;
-    std::optional<QString> lpstrInitialDir;
-    std::optional<QString> lpstrTitle;
+    std::optional<std::u16string> lpstrInitialDir;
+    std::optional<std::u16string> lpstrTitle;
     std::uint32_t Flags = 0;
     std::uint16_t nFileOffset = 0;
     std::uint16_t nFileExtension = 0;
-    std::optional<QString> lpstrDefExt;
+    std::optional<std::u16string> lpstrDefExt;
     std::intptr_t lCustData = 0;
     std::uintptr_t lpfnHook = 0;
-    std::optional<QString> lpTemplateName;
+    std::optional<std::u16string> lpTemplateName;
 };
 
 // The dialog flags this program sets or reads, with the platform's values; the one place they are spelt out.
@@ -48,8 +48,12 @@ enum class DialogKind { Open, Save };
 // The one platform call behind CFileDialog. Like the system call it stands for, run() returns nonzero
 // when the user chose a file, having written the full path into lpstrFile and the bare name into
 // lpstrFileTitle (each ended by NUL), and 0 on cancel or failure.
+//
+// showError() shows CFileDialog's own error box (no icon, one OK button) modally over the window `owner`,
+// whose handle is the record's hwndOwner; title and text are UTF-8.
 class FileDialogBackend {
 public:
     virtual ~FileDialogBackend() = default;
     virtual std::int32_t run(DialogKind kind, OpenFileNameRecord& record) = 0;
+    virtual void showError(std::uintptr_t owner, const std::string& title, const std::string& text) = 0;
 };

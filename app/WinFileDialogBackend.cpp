@@ -1,6 +1,8 @@
 #ifdef _WIN32
 
-#include "ui/filedialog/WinFileDialogBackend.h"
+#include "app/WinFileDialogBackend.h"
+
+#include "app/WideText.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -19,24 +21,23 @@ namespace {
 // NUL so that a name filling the whole buffer is still ended for the system; absent stays null.
 class WideBuffer {
 public:
-    explicit WideBuffer(const std::optional<QString>& text, std::uint32_t minimumLength = 0) : m_set(text.has_value()) {
+    explicit WideBuffer(const std::optional<std::u16string>& text, std::uint32_t minimumLength = 0)
+        : m_set(text.has_value()) {
         if (!m_set)
             return;
-        const std::size_t length = static_cast<std::size_t>(text->size());
+        const std::size_t length = text->size();
         m_chars.assign(std::max<std::size_t>(length, minimumLength) + 1, L'\0');
-        const auto* source = text->utf16();
-        for (std::size_t i = 0; i < length; ++i)
-            m_chars[i] = static_cast<wchar_t>(source[i]);
+        std::copy(text->begin(), text->end(), m_chars.begin());
     }
 
     wchar_t* data() { return m_set ? m_chars.data() : nullptr; }
 
     // The buffer as the system left it, at the record's length; absent when it was null.
-    std::optional<QString> read(std::uint32_t length) const {
+    std::optional<std::u16string> read(std::uint32_t length) const {
         if (!m_set)
             return std::nullopt;
         const std::size_t size = std::min<std::size_t>(length, m_chars.size() - 1);
-        return QString::fromWCharArray(m_chars.data(), static_cast<qsizetype>(size));
+        return std::u16string(m_chars.begin(), m_chars.begin() + static_cast<std::ptrdiff_t>(size));
     }
 
 private:
@@ -97,6 +98,13 @@ std::int32_t WinFileDialogBackend::run(DialogKind kind, OpenFileNameRecord& reco
     record.lpstrFile = file.read(record.nMaxFile);
     record.lpstrFileTitle = fileTitle.read(record.nMaxFileTitle);
     return chosen ? 1 : 0;
+}
+
+void WinFileDialogBackend::showError(std::uintptr_t owner, const std::string& title, const std::string& text) {
+    const std::u16string wideTitle = WideText::fromUtf8(title);
+    const std::u16string wideText = WideText::fromUtf8(text);
+    MessageBoxW(reinterpret_cast<HWND>(owner), reinterpret_cast<const wchar_t*>(wideText.c_str()),
+                reinterpret_cast<const wchar_t*>(wideTitle.c_str()), MB_OK);
 }
 
 #endif

@@ -1,22 +1,28 @@
-#include "gui/support/RecordingFileDialogBackend.h"
+#include "app/support/RecordingFileDialogBackend.h"
 
 namespace {
 
-QString padded(const QString& text, std::uint32_t size) {
-    QString buffer = text + QChar(u'\0');
-    if (static_cast<std::uint32_t>(buffer.size()) < size)
-        buffer += QString(static_cast<qsizetype>(size) - buffer.size(), QChar(u'\0'));
+std::u16string padded(const std::u16string& text, std::uint32_t size) {
+    std::u16string buffer = text + u'\0';
+    if (buffer.size() < size)
+        buffer.append(size - buffer.size(), u'\0');
     return buffer;
 }
 
 } // namespace
 
 std::int32_t RecordingFileDialogBackend::run(DialogKind kind, OpenFileNameRecord& record) {
-    calls.append({kind, record});
+    calls.push_back({kind, record});
     return reply ? reply(kind, record) : 0;
 }
 
-void RecordingFileDialogBackend::chooseFile(const QString& path, const QString& title) {
+void RecordingFileDialogBackend::showError(std::uintptr_t owner, const std::string& title, const std::string& text) {
+    errors.push_back({owner, title, text});
+    if (onError)
+        onError(errors.back());
+}
+
+void RecordingFileDialogBackend::chooseFile(const std::u16string& path, const std::u16string& title) {
     reply = [path, title](DialogKind, OpenFileNameRecord& record) {
         record.lpstrFile = padded(path, record.nMaxFile);
         if (record.lpstrFileTitle)

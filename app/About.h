@@ -1,0 +1,13 @@
+#pragma once
+
+// The About window's own texts, UTF-8; its controls are in Layout::aboutWindow().
+namespace About {
+
+constexpr const char* Title = "Zarvel Ke Bare Main";
+// The maker's address: the link shows it and opens it.
+constexpr const char* MakerAddress = "http://example.com";
+// The window's inside, in pixels.
+constexpr int InnerWidth = 344;
+constexpr int InnerHeight = 621;
+
+} // namespace About
