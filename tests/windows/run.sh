@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the engine and its portable tests, and the Windows face's resources with theirs, for Windows and
-# runs them under Wine, headless.
+# Cross-builds the engine and its portable tests, the Windows face (build-windows/zarvel.exe) and its tests, and
+# runs them under Wine: the console tests headless, the window's on a virtual screen of their own.
 # Usage: tests/windows/run.sh BUILD_FOLDER [JOBS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -11,6 +11,8 @@ wine=$(command -v wine64 || true)
 [ -n "$wine" ] || [ ! -x /usr/lib/wine/wine64 ] || wine=/usr/lib/wine/wine64
 missing=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
+command -v xvfb-run >/dev/null || missing+=(xvfb)
+command -v xdotool >/dev/null || missing+=(xdotool)
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
 [ -n "$wine" ] || missing+=(wine64)
 if [ ${#missing[@]} -gt 0 ]; then
@@ -20,7 +22,7 @@ fi
 
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 tests=(test_piece_names test_split test_join test_resources)
-cmake --build "$build" -j"$jobs" --target "${tests[@]}"
+cmake --build "$build" -j"$jobs" --target "${tests[@]}" test_frmmain zarvel
 
 # A prefix of our own, made without a display: CI has none, and Wine must not wait for one.
 export WINEPREFIX="$build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -38,5 +40,20 @@ for test in "${tests[@]}"; do
         failed=$((failed + 1))
     fi
 done
-echo "windows tests: $((${#tests[@]} - failed)) passed, $failed failed"
+# Wine's own processes from the headless runs must be gone before a display is given: a desktop process
+# started without one would serve the windows too.
+"$(dirname "$wine")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
+echo "== test_frmmain.exe under Wine"
+if ! xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$build/test_frmmain.exe" --gtest_brief=1; then
+    echo "FAIL: test_frmmain.exe"
+    failed=$((failed + 1))
+fi
+"$(dirname "$wine")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
+echo "== zarvel.exe end to end under Wine"
+if ! "$here/e2e.sh" "$wine" "$build/zarvel.exe"; then
+    echo "FAIL: zarvel.exe end to end"
+    failed=$((failed + 1))
+fi
+echo "zarvel.exe: $(stat -c %s "$build/zarvel.exe") bytes"
+echo "windows tests: $((${#tests[@]} + 2 - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]
