@@ -202,4 +202,26 @@ TEST_F(FrmMainTest, SplitThenJoinThroughTheStartButton) {
     std::filesystem::remove_all(folder);
 }
 
+TEST_F(FrmMainTest, CloseDuringARunStopsItAndGoesWithoutABox) {
+    std::atomic<bool> stopped{false};
+    WorkerRun::Engine engine;
+    engine.split = [&](const std::filesystem::path&, std::int32_t, std::int16_t&, const modFHand::Hooks& hooks) {
+        while (!hooks.stopRequested())
+            Sleep(5);
+        stopped = true;
+        return modFHand::kFailure;
+    };
+    auto running = std::make_unique<frmMain>(engine);
+    HWND hwnd = running->hwnd();
+    ShowWindow(hwnd, SW_SHOW);
+    SetWindowTextW(running->control("txtSFName"), L"C:\\any.bin");
+    SetWindowTextW(running->control("txtSegSize"), L"1");
+    click(running->control("Picture4"));
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(hwnd); }));
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(FindWindowW(L"#32770", nullptr));
+}
+
 } // namespace
