@@ -305,16 +305,17 @@ Built build(HWND window, const std::vector<Layout::Control>& table, UINT dpi) {
         built.inTableOrder.push_back(hwnd);
         if (*control.toolTip)
             addToolTip(built.toolTips, window, hwnd, control.toolTip);
-        if (control.kind == Layout::Kind::TextBox) {
-            DragAcceptFiles(hwnd, TRUE);
-            SetWindowSubclass(hwnd, dropProc, 1, 0);
-        }
         describe(hwnd, control);
     }
     // A new child goes behind its older siblings; the table wants the later ones in front.
     for (HWND hwnd : built.inTableOrder)
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return built;
+}
+
+void acceptFileDrops(HWND box) {
+    DragAcceptFiles(box, TRUE);
+    SetWindowSubclass(box, dropProc, 1, 0);
 }
 
 void setLook(HWND control, const Look& look) {

@@ -52,6 +52,8 @@ void registerClasses(HINSTANCE instance);
 // in front), with their tool tips and accessible names.
 Built build(HWND window, const std::vector<Layout::Control>& table, UINT dpi);
 
+// A text box then takes the first of the files dropped on it as its whole text.
+void acceptFileDrops(HWND box);
 void setLook(HWND control, const Look& look);
 void setPainter(HWND control, Painter painter);
 bool isPressed(HWND control);

@@ -42,7 +42,7 @@ void frmMain::registerClass(HINSTANCE instance) {
 }
 
 frmMain::frmMain(WorkerRun::Engine engine)
-    : m_run(std::move(engine), [this] { PostMessageW(m_hwnd, WM_RUN_ENDED, 0, 0); }) {
+    : m_run(std::move(engine), [this] { PostMessageW(m_endTarget.load(), WM_RUN_ENDED, 0, 0); }) {
     m_dpi = GetDpiForSystem();
     RECT frame{0, 0, Controls::scaled(MainWindow::InnerWidth, m_dpi), Controls::scaled(MainWindow::InnerHeight, m_dpi)};
     const DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -66,6 +66,7 @@ LRESULT CALLBACK frmMain::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     if (message == WM_NCCREATE) {
         auto* self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->m_hwnd = hwnd;
+        self->m_endTarget = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -137,6 +138,8 @@ void frmMain::styleControls() {
     browse.clickable = true;
     for (const char* name : {"lblBrowse", "lblSBrowse"})
         Controls::setLook(control(name), browse);
+    Controls::acceptFileDrops(control("txtSFName"));
+    Controls::acceptFileDrops(control("txtSegfname"));
     Controls::Look start;
     start.clickable = true;
     start.cursor = IDC_UPARROW;

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -60,5 +61,7 @@ private:
     Gdi::Bitmap m_canvas;
     Mode m_iMode = Mode::Split;
     bool m_closedInRun = false;
+    // The window the worker posts the end to, read on the worker's thread; it outlives the run (declared first).
+    std::atomic<HWND> m_endTarget{nullptr};
     WorkerRun m_run;
 };
