@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -95,6 +96,9 @@ LRESULT frmMain::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         onClose();
         return 0;
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_DESTROY:
         KillTimer(m_hwnd, FrameTimer);
         PostQuitMessage(0);
@@ -112,6 +116,31 @@ void frmMain::onCreate() {
     styleControls();
     spProg(0);
     SetFocus(control("picCHolder_0"));
+}
+
+void frmMain::onDpiChanged(UINT dpi, const RECT& suggested) {
+    // On a screen of another density the controls are made again at its size and with its art; what the user
+    // typed, the mode, the bar and a running run's disabled button carry over.
+    std::vector<std::pair<const char*, std::wstring>> texts;
+    for (const char* box : {"txtSFName", "txtSegSize", "txtSegfname"})
+        texts.emplace_back(box, textOf(control(box)));
+    for (HWND hwnd : m_controls.inTableOrder) {
+        if (GetParent(hwnd) == m_hwnd)
+            DestroyWindow(hwnd);
+    }
+    DestroyWindow(m_controls.toolTips);
+    m_dpi = dpi;
+    m_canvas.reset();
+    m_controls = Controls::build(m_hwnd, Layout::mainWindow(), m_dpi);
+    styleControls();
+    for (const auto& [box, text] : texts)
+        SetWindowTextW(control(box), text.c_str());
+    if (m_iMode == Mode::Join)
+        imgTab_Click(1);
+    EnableWindow(control("Picture4"), !m_run.isRunning());
+    spProg(m_percent);
+    SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void frmMain::styleControls() {
@@ -260,6 +289,7 @@ void frmMain::onClose() {
 }
 
 void frmMain::spProg(std::int16_t percent) {
+    m_percent = percent;
     drawProgress(percent);
     InvalidateRect(control("picProgress"), nullptr, FALSE);
 }

@@ -45,6 +45,7 @@ private:
     void onClose();
     void onFrame();
     void onRunEnded();
+    void onDpiChanged(UINT dpi, const RECT& suggested);
 
     void imgTab_Click(int index);
     void imgInfo_Click();
@@ -60,6 +61,7 @@ private:
     Controls::Built m_controls;
     Gdi::Bitmap m_canvas;
     Mode m_iMode = Mode::Split;
+    std::int16_t m_percent = 0;
     bool m_closedInRun = false;
     // The window the worker posts the end to, read on the worker's thread; it outlives the run (declared first).
     std::atomic<HWND> m_endTarget{nullptr};

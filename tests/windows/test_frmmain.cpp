@@ -122,6 +122,19 @@ TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsText) {
     }
 }
 
+TEST_F(FrmMainTest, AnotherDensityRemakesTheControlsKeepingTheirTexts) {
+    click(window.control("imgTab_1"));
+    SetWindowTextW(window.control("txtSegfname"), L"C:\\kept.001");
+    RECT suggested{0, 0, 2 * 289, 2 * 148};
+    SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    const Layout::Control& box = Layout::find(Layout::mainWindow(), "txtSegfname");
+    RECT place{};
+    GetWindowRect(window.control("txtSegfname"), &place);
+    EXPECT_EQ(place.right - place.left, 2 * Layout::px(box.place.width));
+    EXPECT_EQ(textOf(window.control("txtSegfname")), L"C:\\kept.001");
+    EXPECT_EQ(window.mode(), Mode::Join);
+}
+
 TEST_F(FrmMainTest, TabClickBringsItsPanelForward) {
     const auto above = [](HWND upper, HWND lower) {
         for (HWND w = GetWindow(upper, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
