@@ -143,9 +143,16 @@ TEST_F(FrmMainTest, TabClickBringsItsPanelForward) {
         }
         return false;
     };
-    for (auto [tab, panel, other, mode] : {std::tuple{"imgTab_1", "picCHolder_1", "picCHolder_0", Mode::Join},
-                                           std::tuple{"imgTab_0", "picCHolder_0", "picCHolder_1", Mode::Split}}) {
-        click(window.control(tab));
+    // By the mouse, then by the keys a focused picture takes.
+    for (auto [tab, panel, other, mode, key] :
+         {std::tuple{"imgTab_1", "picCHolder_1", "picCHolder_0", Mode::Join, 0},
+          std::tuple{"imgTab_0", "picCHolder_0", "picCHolder_1", Mode::Split, 0},
+          std::tuple{"imgTab_1", "picCHolder_1", "picCHolder_0", Mode::Join, VK_SPACE},
+          std::tuple{"imgTab_0", "picCHolder_0", "picCHolder_1", Mode::Split, VK_RETURN}}) {
+        if (key)
+            SendMessageW(window.control(tab), WM_KEYDOWN, key, 0);
+        else
+            click(window.control(tab));
         EXPECT_EQ(window.mode(), mode) << tab;
         EXPECT_TRUE(above(window.control(panel), window.control(other))) << tab;
         // The tab image stays under every true window, the panels included.
