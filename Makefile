@@ -5,7 +5,7 @@ JOBS    ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 SANITIZE_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
-TSAN_TESTS ?= tst_startaction tst_windowpace tst_badinput
+TSAN_TESTS ?= test_worker_run tst_startaction tst_windowpace tst_badinput
 FUZZ_BUILD ?= build-fuzz
 WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 30
@@ -50,7 +50,7 @@ test: test-deps build
 unprivileged:
 	tools/unprivileged-tests.sh $(BUILD)
 
-# The engine and its portable tests cross-built for Windows and run under Wine.
+# The engine, the app library and their portable tests cross-built for Windows and run under Wine.
 windows: test-deps
 	tests/windows/run.sh $(WINDOWS_BUILD) $(JOBS)
 
@@ -64,7 +64,8 @@ sanitize: test-deps
 	LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan-qt.supp:print_suppressions=0 \
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure
 
-# The tests that run the engine on its worker thread, built with ThreadSanitizer; the first report fails the run.
+# The tests that run the engine on its worker thread (the app's run, and the window around it), built with
+# ThreadSanitizer; the first report fails the run.
 # Qt is not instrumented: its own locks are invisible to the checker, so what Qt's libraries do through the
 # intercepted calls (QtTest's watchdog thread, for one) is not checked; everything compiled here is.
 tsan: test-deps
@@ -99,7 +100,7 @@ package: build
 	packaging/windows/zip.sh $(WINDOWS_BUILD)/zarvel.exe $(VERSION) $(BUILD)/package
 
 format:
-	find engine ui tests bench tools main.cpp -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find engine app ui tests bench tools fuzz main.cpp -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) build-*/

@@ -1,3 +1,4 @@
+#include "engine/AtomicFile.h"
 #include "engine/PieceNames.h"
 #include "engine/RunReport.h"
 #include "engine/Transfer.h"
@@ -43,6 +44,21 @@ void MeasureSeries(Series& series) {
     }
 }
 
+// A member present beyond the first gap, up to 999, or 0 when the series simply ends there. Joining up to the
+// gap would end in a success with a file cut short.
+std::int32_t MemberBeyondTheGap(const Series& series) {
+    constexpr std::int32_t kLastLooked = 999;
+    for (std::int32_t number = series.count + 2; number <= kLastLooked; ++number) {
+        if (IsPresent(series.names.Member(number)))
+            return number;
+    }
+    return 0;
+}
+
+std::string Counter(std::int32_t number) {
+    return fs::path(CounterText(number)).string();
+}
+
 // One join from the moment the checks have passed. The output appears whole under its name or not at all: it is
 // written unnamed where the file system allows it (a killed run then leaves nothing), under a temporary name
 // elsewhere, and named only once it is on the disk. Every name of the output is made and removed through the
@@ -56,42 +72,29 @@ public:
     void RemoveOutput() noexcept;
 
 private:
-    void CreateOutput();
     void AppendMember(std::int16_t number);
-    void Publish();
 
     const Series& series_;
     const fs::path outputName_;
     BlockPacer pacer_;
     CopyBuffer buffer_;
     Folder folder_;
-    RawFile output_;
-    fs::path temporary_;
-    FileId outputId_;
-    bool published_ = false;
+    AtomicFile output_;
 };
 
 void JoinRun::Execute() {
     folder_ = Folder::Open(fs::path(series_.names.folder));
-    CreateOutput();
+    output_ = AtomicFile(folder_, true, series_.names.Output());
     for (std::int16_t number = 1; number <= series_.count; ++number)
         AppendMember(number);
-    output_.Sync();
-    if (!temporary_.empty())
-        output_.Close();
+    output_.File().Sync();
+    if (!output_.IsUnnamed())
+        output_.File().Close();
     // The flush can take minutes on slow media; a stop asked for meanwhile still leaves nothing behind.
     pacer_.StopIfAsked();
-    Publish();
+    output_.Publish(outputName_);
+    folder_.Flush();
     pacer_.Finished();
-}
-
-void JoinRun::CreateOutput() {
-    output_ = folder_.CreateUnnamed();
-    if (!output_.IsOpen())
-        output_ = folder_.CreateTemporary(temporary_);
-    // Failures name the output by the name it is written for, not by the temporary one no user has seen.
-    output_.SetName(series_.names.Output());
-    outputId_ = output_.Id();
 }
 
 void JoinRun::AppendMember(std::int16_t number) {
@@ -101,7 +104,7 @@ void JoinRun::AppendMember(std::int16_t number) {
     // Another file swapped in since the series was measured must not end in a success made of its bytes.
     if (length != series_.lengths[static_cast<std::size_t>(number - 1)])
         throw IoFailure(std::errc::io_error, "open (length changed since it was measured)", name);
-    CopyPart(member, output_, length, buffer_, pacer_);
+    CopyPart(member, output_.File(), length, buffer_, pacer_);
     // The bytes copied may already be stale if the member was cut short after they were read.
     if (member.Size() < length)
         throw IoFailure(std::errc::io_error, "read (file cut short)", name);
@@ -109,24 +112,8 @@ void JoinRun::AppendMember(std::int16_t number) {
     pacer_.PartClosed();
 }
 
-void JoinRun::Publish() {
-    if (temporary_.empty()) {
-        folder_.LinkNoReplace(output_, outputName_);
-        published_ = true;
-        output_.Close();
-    } else {
-        folder_.RenameNoReplace(temporary_, outputName_);
-        published_ = true;
-    }
-    folder_.Flush();
-}
-
 void JoinRun::RemoveOutput() noexcept {
-    output_ = RawFile();
-    if (published_)
-        folder_.RemoveIfSame(outputName_, outputId_);
-    else if (!temporary_.empty())
-        folder_.RemoveIfSame(temporary_, outputId_);
+    output_.Withdraw();
 }
 
 } // namespace
@@ -151,6 +138,11 @@ std::int16_t JoinFile(const fs::path& path, std::int16_t& pieceCount, const Hook
         if (IsNameTaken(series.names.Output()))
             return report.Refused(kJoinOutputPresent,
                                   [&] { return Quoted(series.names.Output()) + " is there already"; });
+        if (const std::int32_t beyond = MemberBeyondTheGap(series))
+            return report.Refused(kFailure, [&] {
+                return Quoted(series.names.Member(series.count + 1)) + " is missing; pieces 001 to " +
+                       Counter(series.count) + " are present, and " + Counter(beyond) + " beyond the gap";
+            });
         run.emplace(series, hooks);
         run->Execute();
         pieceCount = series.count;

@@ -56,9 +56,6 @@ public:
 
     // A regular file, links followed; anything else fails without blocking (FIFOs included).
     static RawFile OpenForReading(const std::filesystem::path& path);
-    // Created when absent, emptied when present; never through a link, never when it is `keep` under
-    // another name, never anything but a regular file. Nothing is emptied before those tests pass.
-    static RawFile CreatePiece(const std::filesystem::path& path, const RawFile& keep);
 
     bool IsOpen() const;
     // The name a failure on this file is reported under: the path it was opened with, or for a file written
@@ -129,8 +126,6 @@ public:
     void RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) const;
     // Removes `name` only while it still names the file `id`, so nothing put there meanwhile is lost.
     bool RemoveIfSame(const std::filesystem::path& name, const FileId& id) const noexcept;
-    // Makes a finished rename last through a power cut where the platform allows it.
-    void Sync() const noexcept;
 
     // A new file in this folder that has no name at all, so that no one can take it for anything until
     // LinkNoReplace names it; closed unnamed, it vanishes, even when the program is killed. Not open where the
@@ -145,8 +140,8 @@ public:
     std::optional<Entry> EntryOf(const std::filesystem::path& name) const;
     // Removes the entry `name` itself (a link, never what it points to) while it is still the entry `id`.
     bool RemoveEntryIfSame(const std::filesystem::path& name, const FileId& id) const noexcept;
-    // Like Sync, but a disk that reports a failure is a failure. A folder that is open only to take names
-    // (writable, not readable) can't be flushed and is left as it is.
+    // Makes the names given last through a power cut; a disk that reports a failure is a failure. A folder that is open
+    // only to take names (writable, not readable) can't be flushed and is left as it is.
     void Flush() const;
 
 private:

@@ -1,5 +1,3 @@
-#ifndef _WIN32
-
 #include "engine/RawFile.h"
 
 #include <cerrno>
@@ -71,20 +69,6 @@ RawFile RawFile::OpenForReading(const fs::path& path) {
 #ifdef POSIX_FADV_SEQUENTIAL
     ::posix_fadvise(file.handle_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
-    return file;
-}
-
-RawFile RawFile::CreatePiece(const fs::path& path, const RawFile& keep) {
-    RawFile file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | kOpenFlags, 0666), path);
-    if (!file.IsOpen())
-        Fail("create piece", path);
-    const struct stat st = StatOf(file.handle_, path);
-    if (!S_ISREG(st.st_mode))
-        Fail(std::errc::invalid_argument, "create piece (no regular file)", path);
-    if (keep.IsOpen() && IdOf(st) == keep.Id())
-        Fail(std::errc::file_exists, "create piece (the source under another name)", path);
-    if (st.st_size != 0 && ::ftruncate(file.handle_, 0) != 0)
-        Fail("truncate piece", path);
     return file;
 }
 
@@ -246,11 +230,6 @@ bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept
            ::unlinkat(handle_, name.c_str(), 0) == 0;
 }
 
-void Folder::Sync() const noexcept {
-    if (handle_ >= 0)
-        ::fsync(handle_);
-}
-
 RawFile Folder::CreateUnnamed() const {
 #ifdef O_TMPFILE
     RawFile file(::openat(handle_, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC | O_NOCTTY, 0666), path_);
@@ -344,5 +323,3 @@ OpenFileAllowance::~OpenFileAllowance() {
 }
 
 } // namespace modFHand
-
-#endif

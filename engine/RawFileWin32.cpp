@@ -1,5 +1,3 @@
-#ifdef _WIN32
-
 #include "engine/RawFile.h"
 
 #include <windows.h>
@@ -44,12 +42,6 @@ FileId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
                   (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
-bool IsPlainFile(HANDLE handle, const fs::path& name) {
-    const BY_HANDLE_FILE_INFORMATION info = InfoOf(handle, name);
-    return GetFileType(handle) == FILE_TYPE_DISK && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 } // namespace
 
 std::string SystemMessage(const std::error_code& code) {
@@ -86,21 +78,6 @@ RawFile RawFile::OpenForReading(const fs::path& path) {
         Fail("open for reading", path);
     if (GetFileType(file.handle_) != FILE_TYPE_DISK)
         Fail(std::errc::invalid_argument, "open for reading (no regular file)", path);
-    return file;
-}
-
-RawFile RawFile::CreatePiece(const fs::path& path, const RawFile& keep) {
-    RawFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
-                 path);
-    if (!file.IsOpen())
-        Fail("create piece", path);
-    if (!IsPlainFile(file.handle_, path))
-        Fail(std::errc::invalid_argument, "create piece (no regular file)", path);
-    if (keep.IsOpen() && IdOf(InfoOf(file.handle_, path)) == keep.Id())
-        Fail(std::errc::file_exists, "create piece (the source under another name)", path);
-    if (!SetEndOfFile(file.handle_))
-        Fail("truncate piece", path);
     return file;
 }
 
@@ -229,10 +206,6 @@ bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept
     }
 }
 
-void Folder::Sync() const noexcept {
-    // MOVEFILE_WRITE_THROUGH already waited for the rename to reach the disk.
-}
-
 // Windows has no file without a name: a split's pieces and a join's output are written under temporary names,
 // flushed, and renamed at the end without replacing anything.
 RawFile Folder::CreateUnnamed() const {
@@ -283,5 +256,3 @@ OpenFileAllowance::OpenFileAllowance(std::size_t) : granted_(true) {}
 OpenFileAllowance::~OpenFileAllowance() = default;
 
 } // namespace modFHand
-
-#endif

@@ -1,3 +1,4 @@
+#include "engine/AtomicFile.h"
 #include "engine/PieceNames.h"
 #include "engine/RunReport.h"
 #include "engine/Transfer.h"
@@ -17,15 +18,6 @@ namespace modFHand {
 namespace {
 
 constexpr double kPieceLimit = 1000.0;
-
-// A piece on its way to its name: unnamed and held open where the file system allows it, otherwise closed under
-// a temporary name that no join takes in. Either way no join can see it before the whole series is named.
-struct Piece {
-    RawFile unnamed;
-    fs::path temporary;
-    FileId id;
-    bool named = false;
-};
 
 bool TooManyPieces(std::uintmax_t length, std::int32_t pieceSize) {
     return static_cast<double>(length) / static_cast<double>(pieceSize) >= kPieceLimit;
@@ -47,7 +39,6 @@ public:
 
 private:
     void WritePiece(std::int64_t quota);
-    RawFile CreatePieceFile(Piece& piece);
     void Publish();
     std::vector<std::optional<FileId>> OlderPieces() const;
     void RemoveOlder(std::int32_t number, const std::optional<FileId>& older) const;
@@ -66,7 +57,7 @@ private:
     Folder folder_;
     OpenFileAllowance allowance_;
     bool unnamed_;
-    std::vector<Piece> pieces_;
+    std::vector<AtomicFile> pieces_; // each unnamed and held open, or closed under a temporary name, until named
 };
 
 SplitRun::SplitRun(const fs::path& source, RawFile input, std::int64_t length, std::int32_t pieceSize,
@@ -104,40 +95,28 @@ std::int16_t SplitRun::Execute() {
 }
 
 void SplitRun::WritePiece(std::int64_t quota) {
-    Piece& piece = pieces_.emplace_back();
-    RawFile file = CreatePieceFile(piece);
-    // Failures name the piece by the name it is written for, not by the temporary one no user has seen.
-    file.SetName(PieceName(source_, static_cast<std::int32_t>(pieces_.size())));
-    piece.id = file.Id();
-    CopyPart(input_, file, quota, buffer_, pacer_);
+    const auto number = static_cast<std::int32_t>(pieces_.size() + 1);
+    AtomicFile& piece = pieces_.emplace_back(folder_, unnamed_, PieceName(source_, number));
+    // This file system, or the descriptors left, said no: temporary names from here on.
+    unnamed_ = unnamed_ && piece.IsUnnamed();
+    CopyPart(input_, piece.File(), quota, buffer_, pacer_);
     // Only a piece that is on the disk may get its name: after a power cut it must not turn up empty or short.
     // An unnamed piece is still open when the series is named, so its flush waits until then and the disk
     // writes it meanwhile; a piece under a temporary name is flushed before it is closed.
-    if (piece.temporary.empty()) {
-        file.StartSync();
-        piece.unnamed = std::move(file);
+    if (piece.IsUnnamed()) {
+        piece.File().StartSync();
     } else {
-        file.Sync();
-        file.Close();
+        piece.File().Sync();
+        piece.File().Close();
     }
     pacer_.PartClosed();
 }
 
-RawFile SplitRun::CreatePieceFile(Piece& piece) {
-    if (unnamed_) {
-        RawFile file = folder_.CreateUnnamed();
-        if (file.IsOpen())
-            return file;
-        unnamed_ = false; // this file system, or the descriptors left, say no: temporary names from here on
-    }
-    return folder_.CreateTemporary(piece.temporary);
-}
-
 // 001 goes first and comes back last, so at every instant in between a join finds no first member and refuses.
 void SplitRun::Publish() {
-    for (Piece& piece : pieces_) {
-        if (piece.unnamed.IsOpen())
-            piece.unnamed.Sync();
+    for (AtomicFile& piece : pieces_) {
+        if (piece.File().IsOpen())
+            piece.File().Sync();
     }
     // The flushes can take minutes on slow media; a stop asked for meanwhile must still leave nothing behind.
     pacer_.StopIfAsked();
@@ -173,15 +152,7 @@ void SplitRun::RemoveOlder(std::int32_t number, const std::optional<FileId>& old
 }
 
 void SplitRun::Name(std::int32_t number) {
-    Piece& piece = pieces_[static_cast<std::size_t>(number - 1)];
-    if (piece.temporary.empty()) {
-        folder_.LinkNoReplace(piece.unnamed, EntryName(number));
-        piece.named = true;
-        piece.unnamed.Close();
-    } else {
-        folder_.RenameNoReplace(piece.temporary, EntryName(number));
-        piece.named = true;
-    }
+    pieces_[static_cast<std::size_t>(number - 1)].Publish(EntryName(number));
 }
 
 // Pieces of an older, longer series under the same name would otherwise be taken in by a later join, which
@@ -204,14 +175,8 @@ fs::path SplitRun::EntryName(std::int32_t number) const {
 
 void SplitRun::RemoveWrittenPieces() noexcept {
     input_ = RawFile();
-    for (std::size_t index = 0; index < pieces_.size(); ++index) {
-        Piece& piece = pieces_[index];
-        piece.unnamed = RawFile(); // an unnamed piece vanishes as it closes
-        if (piece.named)
-            folder_.RemoveIfSame(EntryName(static_cast<std::int32_t>(index + 1)), piece.id);
-        else if (!piece.temporary.empty())
-            folder_.RemoveIfSame(piece.temporary, piece.id);
-    }
+    for (AtomicFile& piece : pieces_)
+        piece.Withdraw();
 }
 
 // The source's length by its name. Throws for a path without a folder part or a length that can't be read.

@@ -122,6 +122,11 @@ TEST(WorkerRun, Outcome) {
         {"join, missing piece", Mode::Join, "a.bin", 2500, Folder::Pieces, u".009", u"0.25", Outcome::JoinFailure, 3},
     };
     for (const auto& row : rows) {
+#ifdef _WIN32
+        // Windows drops a name's trailing blanks: there the typed name is the file's.
+        if (std::u16string(row.suffix) == u" ")
+            continue;
+#endif
         SCOPED_TRACE(row.row);
         TempFolder folder;
         const fs::path whole = folder / fs::u8path(row.name);

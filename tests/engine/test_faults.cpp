@@ -535,7 +535,7 @@ TEST(Faults, JoinInAFolderThatCanBeWrittenButNotListed) {
 // The failed hook hears once, after the clean-up, what went wrong where: the operation, the path and the system's
 // own words for a real fault, the check for a refusal. Where permissions don't bind, that row is left out.
 TEST(Faults, TheFailedHookSaysWhatFailedWhere) {
-    enum class Fault { None, SourceCutShort, SourceUnreadable, Stop, MembersRemoved, NoFirstPiece };
+    enum class Fault { None, SourceCutShort, SourceUnreadable, Stop, MembersRemoved, NoFirstPiece, Gap };
     const struct {
         Fault fault;
         fs::path picked;
@@ -547,6 +547,8 @@ TEST(Faults, TheFailedHookSaysWhatFailedWhere) {
         {Fault::Stop, "f", "split stopped"},
         {Fault::MembersRemoved, "j.001", "join failed: open for reading '%D/j.002': No such file or directory"},
         {Fault::NoFirstPiece, "j.002", "join refused: no piece 001 beside '%D/j'"},
+        {Fault::Gap, "j.001",
+         "join refused: '%D/j.003' is missing; pieces 001 to 002 are present, and 004 beyond the gap"},
     };
     for (const auto& c : cases) {
         TempFolder dir;
@@ -554,6 +556,8 @@ TEST(Faults, TheFailedHookSaysWhatFailedWhere) {
         MakeSeries(dir / "j", {300000, 300000});
         if (c.fault == Fault::NoFirstPiece)
             fs::remove(dir / "j.001");
+        if (c.fault == Fault::Gap)
+            WriteFile(dir / "j.004", "x");
         std::string expected = c.line;
         if (expected.find("%D") != std::string::npos)
             expected.replace(expected.find("%D"), 2, dir.path().string());

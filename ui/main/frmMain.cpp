@@ -1,5 +1,6 @@
 #include "ui/main/frmMain.h"
 
+#include "app/Layout.h"
 #include "app/ProgressPicture.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/FileSelection.h"
@@ -23,18 +24,18 @@
 
 namespace {
 
-// The size label's width, the narrowest place a text of the window has.
-constexpr int UnitLabelWidth = 16;
 constexpr int LargestFontPixels = 10;
 constexpr int SmallestFontPixels = 8;
 
 // The design was made for a small 8-point face. "100%" must end at least one pixel short of the bar's frame and
-// "MB" must fit its label; the common default faces differ in width by a tenth, which decides that at 10 pixels.
+// "MB" must fit its label, the narrowest place a text of the window has; the common default faces differ in
+// width by a tenth, which decides that at 10 pixels.
 bool fitsDesign(const QFont& font) {
     const QFontMetrics metrics(font);
     const ProgressPicture full = ProgressPicture::of(100);
-    return full.textLeft + metrics.boundingRect(QStringLiteral("100%")).right() <= full.barLeft - 2 &&
-           metrics.boundingRect(QStringLiteral("MB")).right() < UnitLabelWidth;
+    const Layout::Control& unit = Layout::find(Layout::mainWindow(), "Label_2");
+    return full.textLeft + metrics.boundingRect(QString::fromStdString(full.text)).right() <= full.barLeft - 2 &&
+           metrics.boundingRect(QString::fromUtf8(unit.text)).right() < Layout::px(unit.place.width);
 }
 
 bool isWindowed(const QWidget* w) {
