@@ -88,10 +88,16 @@ bench:
 	cmake --build $(BUILD) -j$(JOBS) --target zarvel_benches
 	bench/run.sh $(BUILD)
 
-# A Debian package in $(BUILD)/package/, its dependencies read from the program by dpkg-shlibdeps.
+# A Debian package in $(BUILD)/package/, its dependencies read from the program by dpkg-shlibdeps, and the
+# Windows zip (zarvel.exe cross-built, with its short text) beside it.
+VERSION = $(shell sed -n 's/^project.Zarvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 package: build
 	tools/install-deps.sh package
 	cmake --build $(BUILD) --target package
+	cmake -S tests/windows -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/tests/windows/mingw-w64.cmake \
+		-DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target zarvel
+	packaging/windows/zip.sh $(WINDOWS_BUILD)/zarvel.exe $(VERSION) $(BUILD)/package
 
 format:
 	find engine app ui tests bench tools fuzz main.cpp -name '*.cpp' -o -name '*.h' | xargs clang-format -i

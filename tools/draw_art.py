@@ -2,10 +2,13 @@
 """Draws every picture in resources/: the window GIFs, the About picture, the icon and the hand cursor.
 
 Every window picture is drawn twice from the same shapes and fonts: at its design size and at twice that size
-("name@2x.gif"), which Qt shows on a dense screen. The icon is also drawn as PNGs for the desktop's icon theme.
+("name@2x.gif"), which Qt shows on a dense screen. The same pixels are also written as run-length coded BMPs in
+bmp/, the form the Windows resource compiler takes. The icon is also drawn as PNGs for the desktop's icon theme,
+and the Windows icon holds every size from 16 to 256.
 
 Needs Pillow built with raqm (for Urdu shaping) and the Noto Nastaliq Urdu font from fonts-noto-core.
-The outputs are committed, so building the program needs neither. Run: /usr/bin/python3 tools/draw_art.py [outdir]
+The outputs are committed, BMPs included, so building the program needs neither, on Linux or on Windows,
+where a native build has no Python either. Run: /usr/bin/python3 tools/draw_art.py [outdir]
 """
 import io
 import os
@@ -69,6 +72,33 @@ def save_gif(img, path):
     pal = img.convert("P", palette=Image.Palette.ADAPTIVE, colors=256)
     assert pal.convert("RGB").getpixel((0, 0)) == SILVER
     pal.save(path, format="GIF")
+    return pal
+
+
+def save_bmp(pal, path):
+    """An 8-bit BMP coded as runs (BI_RLE8): the pictures are mostly flat silver, so the 2x About picture takes
+    a few tens of kilobytes instead of most of a megabyte. Only coded runs are written, which every reader
+    of the format takes."""
+    w, h = pal.size
+    colours = pal.getpalette()[: 3 * 256]
+    count = len(colours) // 3
+    pixels = pal.load()
+    runs = bytearray()
+    for y in reversed(range(h)):
+        x = 0
+        while x < w:
+            index, n = pixels[x, y], 1
+            while x + n < w and n < 255 and pixels[x + n, y] == index:
+                n += 1
+            runs += bytes((n, index))
+            x += n
+        runs += b"\0\0"
+    runs[-2:] = b"\0\1"
+    palette = b"".join(bytes((colours[3 * i + 2], colours[3 * i + 1], colours[3 * i], 0)) for i in range(count))
+    offset = 14 + 40 + len(palette)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, len(runs), 3780, 3780, count, 0)
+    with open(path, "wb") as f:
+        f.write(struct.pack("<2sIHHI", b"BM", offset + len(runs), 0, 0, offset) + info + palette + runs)
 
 
 def canvas(w, h, s=1):
@@ -232,10 +262,29 @@ def dib4(rows, mask):
 
 def icon_file(rows, mask, kind, hotspot=(0, 0)):
     h, w = len(rows), len(rows[0])
-    image = dib4(rows, mask)
     planes, bits = (1, 4) if kind == 1 else hotspot
-    entry = struct.pack("<BBBBHHII", w, h, 16, 0, planes, bits, len(image), 6 + 16)
-    return struct.pack("<HHH", 0, kind, 1) + entry + image
+    return icon_directory(kind, [(w, h, 16, planes, bits, dib4(rows, mask))])
+
+
+def icon_directory(kind, entries):
+    """entries: (width, height, colours, planes or hot spot x, bits or hot spot y, image); 256 is stored as 0."""
+    head = struct.pack("<HHH", 0, kind, len(entries))
+    offset = 6 + 16 * len(entries)
+    for w, h, colours, planes, bits, image in entries:
+        head += struct.pack("<BBBBHHII", w % 256, h % 256, colours, 0, planes, bits, len(image), offset)
+        offset += len(image)
+    return head + b"".join(e[-1] for e in entries)
+
+
+def windows_icon():
+    """The 16-colour icon at 16, then every larger size of the theme's icon as a PNG, which Windows takes
+    inside an icon file; the shell and the task bar pick the size they need."""
+    entries = [(16, 16, 16, 1, 4, icon()[22:])]
+    for n in ICON_SIZES[1:]:
+        png = io.BytesIO()
+        icon_png(n).save(png, format="PNG", optimize=True)
+        entries.append((n, n, 0, 1, 32, png.getvalue()))
+    return icon_directory(1, entries)
 
 
 def icon():
@@ -368,11 +417,13 @@ def main():
     if not features.check("raqm"):
         sys.exit("Pillow without raqm cannot shape Urdu text")
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "resources")
+    os.makedirs(os.path.join(out, "bmp"), exist_ok=True)
     for name, draw in WINDOW_PICTURES.items():
-        save_gif(draw(1), os.path.join(out, name + ".gif"))
-        save_gif(draw(2), os.path.join(out, name + "@2x.gif"))
+        for scale, suffix in ((1, ""), (2, "@2x")):
+            pal = save_gif(draw(scale), os.path.join(out, name + suffix + ".gif"))
+            save_bmp(pal, os.path.join(out, "bmp", name + suffix + ".bmp"))
     with open(os.path.join(out, "zarvel.ico"), "wb") as f:
-        f.write(icon())
+        f.write(windows_icon())
     with open(os.path.join(out, "hand.cur"), "wb") as f:
         f.write(hand_cursor())
     with open(os.path.join(out, "hand@2x.cur"), "wb") as f:

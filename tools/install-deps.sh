@@ -10,7 +10,7 @@ build_pkgs=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-pl
 # DejaVu Sans does not.
 test_pkgs=(libgtest-dev googletest xvfb xauth x11-utils xdotool imagemagick coreutils g++-mingw-w64-x86-64-posix
     wine64 xfsprogs desktop-file-utils appstream dpkg-dev file fonts-noto-core fonts-liberation2 libfuse3-dev fuse3)
-package_pkgs=(dpkg-dev file)
+package_pkgs=(dpkg-dev file g++-mingw-w64-x86-64-posix)
 bench_pkgs=(gnuplot-nox time)
 fuzz_pkgs=(clang-14 libclang-rt-14-dev)
 
@@ -28,7 +28,7 @@ for set in "$@"; do
     test) wanted+=("${test_pkgs[@]}") commands+=("${test_cmds[@]}") ;;
     bench) wanted+=("${test_pkgs[@]}" "${bench_pkgs[@]}") commands+=("${test_cmds[@]}" "${bench_cmds[@]}") ;;
     fuzz) wanted+=("${fuzz_pkgs[@]}") commands+=("${fuzz_cmds[@]}") ;;
-    package) wanted+=("${package_pkgs[@]}") commands+=(dpkg-shlibdeps) ;;
+    package) wanted+=("${package_pkgs[@]}") commands+=(dpkg-shlibdeps x86_64-w64-mingw32-g++-posix) ;;
     *) echo "unknown package set: $set" >&2; exit 2 ;;
     esac
 done
