@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-// Both windows as data: every control with its spec name, what it is, where it sits and what it tells. Each
+// Both windows as data: every control with its design name, what it is, where it sits and what it tells. Each
 // face builds its widgets from these tables and adds only its toolkit's look (colours, borders, cursors).
 namespace Layout {
 
@@ -26,7 +26,7 @@ constexpr int px(int twips) {
 }
 
 struct Control {
-    const char* name; // the spec name; a member of a control array as name_index
+    const char* name; // the design name; a member of a control array as name_index
     Kind kind;
     const char* parent; // the window's own name, or the panel it lies in
     Twips place;

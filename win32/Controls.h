@@ -37,7 +37,7 @@ struct Look {
     LPCWSTR cursor = nullptr; // over a clickable control; the hand when none
 };
 
-// The window's controls by spec name, each also under its table row.
+// The window's controls by design name, each also under its table row.
 struct Built {
     std::map<std::string, HWND> byName;
     std::vector<HWND> inTableOrder;
