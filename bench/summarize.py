@@ -265,7 +265,7 @@ def stick_table(stick, checks):
             result = "n/a"
         else:
             result = "PASS" if share <= STICK_SHARE_LIMIT and ratio <= STICK_RATIO_LIMIT else "MISS"
-        fmt = lambda v, spec: format(v, spec) if v is not None else "-"
+        fmt = lambda v, how: format(v, how) if v is not None else "-"
         lines.append(f"| {op} | {len(rows)} | {seconds_text(median(number(r['end_s']) for r in ok))} "
                      f"| {seconds_text(median(copies.values()))} | {fmt(ratio, '.2f')}x "
                      f"| {fmt(share * 100 if share is not None else None, '.1f')} % | {fmt(stop, '.3f')} "

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <random>
 #include <stdexcept>
 #ifndef _WIN32
@@ -158,6 +159,13 @@ StickModel::StickModel(const TempFolder& dir, long long rate, long long failAfte
                    std::to_string(rate) + " " + std::to_string(failAfter)) != 0)
         refusal = "this machine refuses a FUSE mount here";
 #endif
+}
+
+bool StickModel::Skips(const char* row) const {
+    if (refusal.empty())
+        return false;
+    std::cout << "[  SKIPPED ] " << row << ": " << refusal << "\n";
+    return true;
 }
 
 StickModel::~StickModel() {

@@ -81,6 +81,9 @@ public:
     modFHand::Hooks Watched(modFHand::Hooks hooks, std::int64_t total);
     std::int64_t Lead() const { return *lead_; }
 
+    // True where there is no model, having said why on the test's output, so that the caller skips its row.
+    bool Skips(const char* row) const;
+
     std::string refusal;
 
 private:
