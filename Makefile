@@ -90,7 +90,7 @@ bench:
 
 # A Debian package in $(BUILD)/package/, its dependencies read from the program by dpkg-shlibdeps, and the
 # Windows zip (zarvel.exe cross-built, with its short text) beside it.
-VERSION = $(shell sed -n 's/^project.Zarvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION = $(shell sed -n 's/^#define ZARVEL_VERSION_TEXT "\([0-9.]*\)"/\1/p' app/Version.h)
 package: build
 	tools/install-deps.sh package
 	cmake --build $(BUILD) --target package

@@ -9,5 +9,9 @@ constexpr const char* MakerAddress = "http://example.com";
 // The window's inside, in pixels.
 constexpr int InnerWidth = 344;
 constexpr int InnerHeight = 621;
+// The link's own face; the window's font serves where it is missing.
+constexpr const char* LinkFace = "Comic Sans MS";
+constexpr int LinkPoints = 9;
+constexpr int LinkWeight = 400;
 
 } // namespace About

@@ -1,9 +1,6 @@
 #include "app/CFileDialog.h"
 
 #include "app/FilterBlock.h"
-#ifdef _WIN32
-#include "app/WinFileDialogBackend.h"
-#endif
 
 #include <limits>
 #include <new>
@@ -26,22 +23,12 @@ constexpr RunTimeError kOverflow{6, "Overflow"};
 constexpr RunTimeError kOutOfMemory{7, "Out of memory"};
 constexpr RunTimeError kInternalError{51, "Internal error"};
 
-#ifndef _WIN32
 // Where no face handed in a dialog: every Show() ends as if the user cancelled.
 class NoDialog : public FileDialogBackend {
 public:
     std::int32_t run(DialogKind, OpenFileNameRecord&) override { return 0; }
     void showError(std::uintptr_t, const std::string&, const std::string&) override {}
 };
-#endif
-
-std::shared_ptr<FileDialogBackend> platformBackend() {
-#ifdef _WIN32
-    return std::make_shared<WinFileDialogBackend>();
-#else
-    return std::make_shared<NoDialog>();
-#endif
-}
 
 // Positions inside the filter and the returned names are 16-bit counters; a text that needs a larger
 // position is an overflow, reported like any other run-time error rather than wrapped round.
@@ -51,7 +38,7 @@ constexpr std::size_t kLargestPosition = std::numeric_limits<std::int16_t>::max(
 
 CFileDialog::CFileDialog(std::shared_ptr<FileDialogBackend> backend) : m_backend(std::move(backend)) {
     if (!m_backend)
-        m_backend = platformBackend();
+        m_backend = std::make_shared<NoDialog>();
 }
 
 std::u16string CFileDialog::DefaultExt() const {

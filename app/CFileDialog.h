@@ -16,8 +16,7 @@ public:
     // Makes the backend for each new dialog; how the main window lets a caller choose its dialogs.
     using BackendFactory = std::function<std::shared_ptr<FileDialogBackend>()>;
 
-    // Without a backend, the Win32 dialog on Windows; elsewhere a face must hand one in (Qt's dialog), and
-    // without one Show() reports the dialog as cancelled.
+    // Each face hands in its platform's dialog; without one Show() reports the dialog as cancelled.
     explicit CFileDialog(std::shared_ptr<FileDialogBackend> backend = nullptr);
 
     std::u16string DefaultExt() const;

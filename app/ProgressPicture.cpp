@@ -1,5 +1,7 @@
 #include "app/ProgressPicture.h"
 
+#include "app/Layout.h"
+
 namespace {
 
 constexpr int BarLeft = 30;
@@ -26,4 +28,17 @@ ProgressPicture ProgressPicture::of(std::int16_t percent) {
     picture.textLeft = TextLeft;
     picture.textTop = TextTop;
     return picture;
+}
+
+int ProgressPicture::fontPixels(const InkRight& inkRight, int largest) {
+    const ProgressPicture full = of(100);
+    const Layout::Control& unit = Layout::find(Layout::mainWindow(), "Label_2");
+    const auto fits = [&](int pixels) {
+        return full.textLeft + inkRight(full.text, pixels) <= full.frameLeft - 2 &&
+               inkRight(unit.text, pixels) < Layout::px(unit.place.width);
+    };
+    int pixels = largest;
+    while (pixels > SmallestFontPixels && !fits(pixels))
+        --pixels;
+    return pixels < SmallestFontPixels ? SmallestFontPixels : pixels;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // What the progress box shows for a percentage, in the box's pixels inside its border. Each face only paints
@@ -24,4 +25,13 @@ struct ProgressPicture {
     int textTop = 0;
 
     static ProgressPicture of(std::int16_t percent);
+
+    // The right-most column that a text's ink reaches when drawn from column 0 in the face's font at this size
+    // (96-dpi pixels).
+    using InkRight = std::function<int(const std::string& text, int pixels)>;
+    // The size the window's texts take: the largest, up to the face's own, at which "100%" ends at least one
+    // column before the bar's frame and "MB" fits its label. The design was made for a small face; the common
+    // ones differ in width by a tenth, which decides it. A face too wide even at the smallest size gets that.
+    static int fontPixels(const InkRight& inkRight, int largest);
+    static constexpr int SmallestFontPixels = 8;
 };

@@ -8,7 +8,10 @@
 #include <system_error>
 #include <utility>
 
-WorkerRun::WorkerRun(Engine engine, Ended ended) : m_engine(std::move(engine)), m_ended(std::move(ended)) {
+WorkerRun::WorkerRun(Engine engine, Ended ended, FailureLine failureLine)
+    : m_engine(std::move(engine)), m_ended(std::move(ended)), m_failureLine(std::move(failureLine)) {
+    if (!m_failureLine)
+        m_failureLine = &WorkerRun::toStandardError;
     if (!m_engine.split)
         m_engine.split = &modFHand::SplitFile;
     if (!m_engine.join)
@@ -18,6 +21,12 @@ WorkerRun::WorkerRun(Engine engine, Ended ended) : m_engine(std::move(engine)), 
 WorkerRun::~WorkerRun() {
     m_stopRequested = true;
     waitForWorker();
+}
+
+void WorkerRun::stopAndWait() {
+    m_stopRequested = true;
+    waitForWorker();
+    m_running = false;
 }
 
 std::filesystem::path WorkerRun::toEnginePath(std::u16string_view text) {
@@ -90,7 +99,7 @@ void WorkerRun::runOnWorker(const Job& job) {
         m_result = job.mode == Mode::Split ? split(job) : join(job);
     } catch (const std::exception& failure) {
         // An exception must not end the process from the worker; whatever threw, the run failed.
-        tellFailure(std::string(job.mode == Mode::Split ? "split" : "join") + " failed: " + failure.what());
+        m_failureLine(std::string(job.mode == Mode::Split ? "split" : "join") + " failed: " + failure.what());
         m_result = Result{failureOf(job.mode), 0};
     }
     m_done = true;
@@ -101,7 +110,7 @@ void WorkerRun::runOnWorker(const Job& job) {
 WorkerRun::Result WorkerRun::split(const Job& job) {
     Result result{Messages::Outcome::SplitFailure, 0};
     if (!job.pieceSize)
-        tellFailure("split refused: no usable piece size in '" + job.sizeText + "'");
+        m_failureLine("split refused: no usable piece size in '" + job.sizeText + "'");
     else if (m_engine.split(job.path, *job.pieceSize, result.pieceCount, hooks()) == modFHand::kSuccess)
         result.outcome = Messages::Outcome::SplitSuccess;
     return result;
@@ -120,12 +129,11 @@ modFHand::Hooks WorkerRun::hooks() {
     modFHand::Hooks hooks;
     hooks.progress = [this](std::int16_t percent) { m_latest.store(percent, std::memory_order_relaxed); };
     hooks.stopRequested = [this] { return m_stopRequested.load(std::memory_order_relaxed); };
-    hooks.failed = &WorkerRun::tellFailure;
+    hooks.failed = m_failureLine;
     return hooks;
 }
 
-void WorkerRun::tellFailure(const std::string& line) {
-    // One call, so that the line reaches an unbuffered stderr whole even beside other threads' output.
+void WorkerRun::toStandardError(const std::string& line) {
     std::fprintf(stderr, "zarvel: %s\n", line.c_str());
 }
 

@@ -46,9 +46,13 @@ public:
     // Called on the worker (or inside start() when no thread could be had) once the result is there. It must
     // only wake the face's thread (a posted event, a window message), which then calls finish().
     using Ended = std::function<void()>;
+    // Takes the line that tells why a run ended without success (no line break, no program name), for people:
+    // standard error, a debugger. Called on the worker; the boxes stay as they are.
+    using FailureLine = std::function<void(const std::string& line)>;
 
-    // An empty routine in `engine` is replaced by the real one.
-    WorkerRun(Engine engine, Ended ended);
+    // An empty routine in `engine` is replaced by the real one; without `failureLine` the line goes to standard
+    // error.
+    WorkerRun(Engine engine, Ended ended, FailureLine failureLine = {});
     // Asks a running engine to stop and waits for it: it holds open files and temporary names.
     ~WorkerRun();
     WorkerRun(const WorkerRun&) = delete;
@@ -60,6 +64,8 @@ public:
     bool isRunning() const { return m_running; }
     // The engine stops at its next block as a failure and removes what it wrote; the end is still told.
     void requestStop() { m_stopRequested = true; }
+    // Stops a running engine and returns once it has cleaned up; the run then ends without a result.
+    void stopAndWait();
 
     // The latest percentage, when it differs from the one this returned last; for the face's frame.
     std::optional<std::int16_t> newProgress();
@@ -87,13 +93,14 @@ private:
     Result split(const Job& job);
     Result join(const Job& job);
     modFHand::Hooks hooks();
-    // Tells a run that ended without success on standard error, one line each, for whoever started the program
-    // from a terminal or a log; the boxes stay as they are. Any thread.
-    static void tellFailure(const std::string& line);
+    // One line to standard error, in one call so that it reaches an unbuffered stream whole beside other
+    // threads' output.
+    static void toStandardError(const std::string& line);
     void waitForWorker();
 
     Engine m_engine;
     Ended m_ended;
+    FailureLine m_failureLine;
 
     // Shared with the worker: the latest percentage, the stop request and the end of the run.
     std::atomic<std::int32_t> m_latest{NoProgress};

@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "app/ProgressPicture.h"
 #include "win32/Text.h"
+#include "win32/WinFileDialogBackend.h"
 #include "win32/frmAbout.h"
 #include "win32/resource.h"
 
@@ -231,7 +232,7 @@ void frmMain::imgInfo_Click() {
 
 void frmMain::browseInto(HWND box) {
     // A new dialog per click, so nothing of an earlier choice is carried into this one.
-    CFileDialog dialog;
+    CFileDialog dialog(std::make_shared<WinFileDialogBackend>());
     dialog.setDialogTitle(MainWindow::BrowseTitle);
     dialog.setFilter(MainWindow::BrowseFilter);
     dialog.setFilterIndex(0);

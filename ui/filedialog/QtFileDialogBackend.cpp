@@ -1,9 +1,5 @@
 #include "ui/filedialog/QtFileDialogBackend.h"
 
-#ifdef _WIN32
-#include "app/WinFileDialogBackend.h"
-#endif
-
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -123,11 +119,5 @@ void QtFileDialogBackend::showError(std::uintptr_t owner, const std::string& tit
 }
 
 CFileDialog::BackendFactory QtFileDialogBackend::platformDialogs() {
-    return []() -> std::shared_ptr<FileDialogBackend> {
-#ifdef _WIN32
-        return std::make_shared<WinFileDialogBackend>();
-#else
-        return std::make_shared<QtFileDialogBackend>();
-#endif
-    };
+    return []() -> std::shared_ptr<FileDialogBackend> { return std::make_shared<QtFileDialogBackend>(); };
 }

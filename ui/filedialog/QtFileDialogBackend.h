@@ -21,7 +21,7 @@ public:
     // What the dialog writes back: one full path, or for several files the folder, NUL, each name, NUL, NUL.
     static QString resultPath(const QStringList& selectedFiles);
 
-    // The dialogs a window uses when it was given none: the Win32 ones on Windows, Qt's elsewhere.
+    // The dialogs a window uses when it was given none: Qt's.
     static CFileDialog::BackendFactory platformDialogs();
 
 private:

@@ -1,7 +1,5 @@
 #pragma once
 
-#ifdef _WIN32
-
 #include "app/FileDialogBackend.h"
 
 // The record played through the common dialogs of comdlg32, in their wide-character form so that
@@ -11,5 +9,3 @@ public:
     std::int32_t run(DialogKind kind, OpenFileNameRecord& record) override;
     void showError(std::uintptr_t owner, const std::string& title, const std::string& text) override;
 };
-
-#endif

@@ -1,6 +1,4 @@
-#ifdef _WIN32
-
-#include "app/WinFileDialogBackend.h"
+#include "win32/WinFileDialogBackend.h"
 
 #include "app/WideText.h"
 
@@ -106,5 +104,3 @@ void WinFileDialogBackend::showError(std::uintptr_t owner, const std::string& ti
     MessageBoxW(reinterpret_cast<HWND>(owner), reinterpret_cast<const wchar_t*>(wideText.c_str()),
                 reinterpret_cast<const wchar_t*>(wideTitle.c_str()), MB_OK);
 }
-
-#endif

@@ -1,0 +1,199 @@
+#include "app/MainForm.h"
+
+#include "app/MainWindow.h"
+
+#include <utility>
+
+namespace {
+
+constexpr const char* StartButton = "Picture4";
+
+} // namespace
+
+MainForm::MainForm(MainFace& face, Services services, std::function<void()> wake, bool cuesAlways)
+    : m_face(face), m_dialogs(std::move(services.dialogs)), m_focus(cuesAlways), m_stacking(Layout::mainWindow()),
+      m_run(std::move(services.engine), std::move(wake), std::move(services.failureLine)) {}
+
+MainForm::~MainForm() {
+    if (m_run.isRunning())
+        m_face.hide();
+}
+
+void MainForm::load() {
+    m_iMode = Mode::Split;
+    m_face.drawProgress(0);
+    m_face.focus("picCHolder_0");
+    m_focus.moved("picCHolder_0");
+}
+
+bool MainForm::isEnabled(const std::string& control) const {
+    if (control == StartButton)
+        return m_startEnabled;
+    return Layout::find(Layout::mainWindow(), control).look.enabled;
+}
+
+void MainForm::clicked(const std::string& control) {
+    if (!isEnabled(control) || !Layout::find(Layout::mainWindow(), control).look.clickable)
+        return;
+    if (control == "imgTab_0" || control == "imgTab_1")
+        imgTab_Click(control == "imgTab_0" ? 0 : 1);
+    else if (control == "imgInfo")
+        imgInfo_Click();
+    else if (control == "imgExit")
+        imgExit_Click();
+    else if (control == "lblBrowse")
+        browseInto("txtSFName");
+    else if (control == "lblSBrowse")
+        browseInto("txtSegfname");
+    else if (control == StartButton)
+        Picture4_Click();
+}
+
+void MainForm::mousePressed(const std::string& control, MouseButton button) {
+    const Layout::Control& row = Layout::find(Layout::mainWindow(), control);
+    if (!isEnabled(control))
+        return;
+    if (Layout::takesFocusOnClick(row)) {
+        m_face.focus(control);
+        m_focus.moved(control);
+    }
+    if (!row.look.clickable)
+        return;
+    // Any button shows the press; only the left one makes a click.
+    m_face.setPressed(control, true);
+    if (button == MouseButton::Left)
+        m_leftDownOn = control;
+}
+
+void MainForm::mouseReleased(const std::string& control, MouseButton button, bool over) {
+    if (!Layout::find(Layout::mainWindow(), control).look.clickable)
+        return;
+    m_face.setPressed(control, false);
+    if (button != MouseButton::Left)
+        return;
+    const bool click = over && std::exchange(m_leftDownOn, std::string()) == control;
+    if (click)
+        clicked(control);
+}
+
+bool MainForm::keyPressed(const std::string& control, const Keys::Press& press) {
+    if (m_focus.keyPressed(press))
+        m_face.showCues();
+    if (control.empty() || !Keys::activates(press))
+        return false;
+    if (!Layout::find(Layout::mainWindow(), control).look.clickable)
+        return false;
+    clicked(control);
+    return true;
+}
+
+void MainForm::activated() {
+    if (m_modalDepth == 0)
+        restoreFocus();
+}
+
+void MainForm::restoreFocus() {
+    const std::string& home = m_focus.home();
+    if (!home.empty() && isEnabled(home))
+        m_face.focus(home);
+}
+
+void MainForm::imgTab_Click(int index) {
+    m_iMode = modeOfTab(index);
+    m_face.stack(m_stacking.raise(index == 0 ? "picCHolder_0" : "picCHolder_1"));
+    m_face.stack(m_stacking.raise(index == 0 ? "imgTab_0" : "imgTab_1"));
+}
+
+void MainForm::imgInfo_Click() {
+    modal([this] { m_face.showAbout(); });
+}
+
+void MainForm::imgExit_Click() {
+    if (closeRequested())
+        m_face.close();
+}
+
+bool MainForm::closeRequested() {
+    if (!m_run.isRunning())
+        return true;
+    // The exit goes at once, even in the middle of a run: the engine stops at its next block and cleans up
+    // behind the hidden window, which closes once it has.
+    m_closing = true;
+    m_run.requestStop();
+    m_face.hide();
+    return false;
+}
+
+void MainForm::endSession() {
+    if (!m_run.isRunning())
+        return;
+    m_face.hide();
+    m_face.runFrames(false);
+    m_run.stopAndWait();
+}
+
+void MainForm::browseInto(const std::string& box) {
+    // A new dialog per click, so nothing of an earlier choice is carried into this one.
+    CFileDialog dialog(m_dialogs ? m_dialogs() : nullptr);
+    dialog.setDialogTitle(MainWindow::BrowseTitle);
+    dialog.setFilter(MainWindow::BrowseFilter);
+    dialog.setFilterIndex(0);
+    dialog.setFlags(static_cast<std::int32_t>(OpenFileNameFlags::BrowseForFile));
+    dialog.setHWndParent(m_face.dialogOwner());
+    bool chosen = false;
+    modal([&] { chosen = dialog.Show(true); });
+    if (chosen)
+        m_face.setText(box, dialog.FileName());
+}
+
+void MainForm::Picture4_Click() {
+    // The mode and the boxes are read once, here: switching tabs or typing during the run changes neither the
+    // run nor its box. The button stays off until the box is closed, so the engine is never entered twice.
+    setStartEnabled(false);
+    const WorkerRun::Request request{m_iMode, m_face.text("txtSFName"), m_face.text("txtSegSize"),
+                                     m_face.text("txtSegfname")};
+    if (!m_run.start(request)) {
+        setStartEnabled(true);
+        return;
+    }
+    m_face.runFrames(true);
+}
+
+void MainForm::setStartEnabled(bool enabled) {
+    m_startEnabled = enabled;
+    m_face.setEnabled(StartButton, enabled);
+}
+
+void MainForm::frame() {
+    if (const auto percent = m_run.newProgress())
+        m_face.drawProgress(*percent);
+    // A box must not come over a modal window: it waits until that has closed. The run itself goes on.
+    if (m_modalDepth > 0 && !m_closing)
+        return;
+    if (const auto result = m_run.finish())
+        finishRun(*result);
+}
+
+void MainForm::finishRun(const WorkerRun::Result& result) {
+    m_face.runFrames(false);
+    // A run stopped by a close has nothing left to tell: the user asked the window to go.
+    if (std::exchange(m_closing, false)) {
+        m_face.close();
+        return;
+    }
+    modal([&] { m_face.showBox(result.outcome, result.pieceCount); });
+    setStartEnabled(true);
+    restoreFocus();
+}
+
+void MainForm::modal(const std::function<void()>& show) {
+    ++m_modalDepth;
+    show();
+    --m_modalDepth;
+    if (m_modalDepth > 0)
+        return;
+    restoreFocus();
+    // A run that ended while the window was open tells its end now.
+    if (m_run.isRunning())
+        frame();
+}

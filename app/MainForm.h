@@ -1,0 +1,115 @@
+#pragma once
+
+#include "app/CFileDialog.h"
+#include "app/Layout.h"
+#include "app/Messages.h"
+#include "app/Mode.h"
+#include "app/WindowFocus.h"
+#include "app/WorkerRun.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class MouseButton { Left, Right, Middle };
+
+// What the main window's face does when the window's rules ask. Controls go by their design names. Every call
+// comes on the face's thread.
+class MainFace {
+public:
+    virtual ~MainFace() = default;
+
+    virtual std::u16string text(const std::string& box) const = 0;
+    virtual void setText(const std::string& box, const std::u16string& text) = 0;
+    // A control that is disabled while it has the focus loses it to no control at all.
+    virtual void setEnabled(const std::string& control, bool enabled) = 0;
+    // Lays the controls of one container over each other, lowest first.
+    virtual void stack(const std::vector<std::string>& lowestFirst) = 0;
+    // Draws the control with its pressed or its normal ground (Layout's look).
+    virtual void setPressed(const std::string& control, bool pressed) = 0;
+    virtual void drawProgress(std::int16_t percent) = 0;
+    virtual void focus(const std::string& control) = 0;
+    // Draws the focused control again, now that its dotted frame is to be seen.
+    virtual void showCues() = 0;
+    // Calls MainForm::frame() once per frame while on.
+    virtual void runFrames(bool on) = 0;
+    // Each of these is modal and returns once the user has closed it.
+    virtual void showBox(Messages::Outcome outcome, std::int16_t count) = 0;
+    virtual void showAbout() = 0;
+    // The handle a dialog is owned by.
+    virtual std::uintptr_t dialogOwner() const = 0;
+    virtual void hide() = 0;
+    // The window goes, and with it the program.
+    virtual void close() = 0;
+};
+
+// The main window's rules, whatever draws it: the two modes and their tabs, the start button and the run behind
+// it, the boxes, the browse labels, the exit, and where the focus goes. The face turns its platform's events into
+// the calls below and does what MainFace is asked.
+class MainForm {
+public:
+    struct Services {
+        WorkerRun::Engine engine;              // empty routines: the real engine
+        CFileDialog::BackendFactory dialogs;   // the platform's Open dialog
+        WorkerRun::FailureLine failureLine;    // empty: standard error
+    };
+
+    // `wake` is called on the worker when a run has ended; it must only make the face call frame() soon (a
+    // posted message). The frames see the end all the same, so a lost wake costs at most one frame.
+    MainForm(MainFace& face, Services services, std::function<void()> wake, bool cuesAlways);
+    // A run still going is stopped, and its clean-up waited for.
+    ~MainForm();
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    // Before the window is first shown: split mode, the empty bar, the focus on the split panel.
+    void load();
+
+    // A completed click, by the mouse or by Space or Enter.
+    void clicked(const std::string& control);
+    void mousePressed(const std::string& control, MouseButton button);
+    void mouseReleased(const std::string& control, MouseButton button, bool over);
+    // True when the window's surface should follow the mouse (a left press where no control takes it).
+    static bool surfaceMoves(MouseButton button) { return button == MouseButton::Left; }
+    // A key on the control that has the focus ("" for none); true when the window took it.
+    bool keyPressed(const std::string& control, const Keys::Press& press);
+    void focusMoved(const std::string& control) { m_focus.moved(control); }
+    // The window is active again: the focus goes back where it was.
+    void activated();
+    // The platform or the exit image asks the window to close; true when the face may close it now. During a
+    // run the window hides at once and closes once the engine has cleaned up, with no box.
+    bool closeRequested();
+    // The user's session ends: a run is stopped and cleaned up before this returns; no box is shown.
+    void endSession();
+    // Once per frame during a run, and when woken: the latest percentage, and the end of the run.
+    void frame();
+
+    Mode iMode() const { return m_iMode; }
+    bool isRunning() const { return m_run.isRunning(); }
+    bool isEnabled(const std::string& control) const;
+    const WindowFocus& focus() const { return m_focus; }
+
+private:
+    void imgTab_Click(int index);
+    void imgInfo_Click();
+    void imgExit_Click();
+    void browseInto(const std::string& box);
+    void Picture4_Click();
+    void setStartEnabled(bool enabled);
+    // Runs a modal window; what ended meanwhile is told once it has closed, and the focus goes back.
+    void modal(const std::function<void()>& show);
+    void restoreFocus();
+    void finishRun(const WorkerRun::Result& result);
+
+    MainFace& m_face;
+    CFileDialog::BackendFactory m_dialogs;
+    WindowFocus m_focus;
+    Layout::Stacking m_stacking;
+    Mode m_iMode = Mode::Split;
+    bool m_startEnabled = true;
+    bool m_closing = false;
+    int m_modalDepth = 0;
+    std::string m_leftDownOn; // the control a left press started a click on
+    WorkerRun m_run;          // last: its destructor waits for the worker, which may still wake the face
+};
