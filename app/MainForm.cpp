@@ -130,6 +130,15 @@ void MainForm::endSession() {
     m_face.hide();
     m_face.runFrames(false);
     m_run.stopAndWait();
+    setTaskbar(TaskbarProgress::State::None, 0);
+}
+
+void MainForm::setTaskbar(TaskbarProgress::State state, std::int16_t percent) {
+    const TaskbarProgress next{state, percent};
+    if (next == m_taskbar)
+        return;
+    m_taskbar = next;
+    m_face.showTaskbarProgress(next);
 }
 
 void MainForm::browseInto(const std::string& box) {
@@ -156,6 +165,7 @@ void MainForm::Picture4_Click() {
         setStartEnabled(true);
         return;
     }
+    setTaskbar(TaskbarProgress::State::Normal, 0);
     m_face.runFrames(true);
 }
 
@@ -165,8 +175,12 @@ void MainForm::setStartEnabled(bool enabled) {
 }
 
 void MainForm::frame() {
-    if (const auto percent = m_run.newProgress())
+    if (const auto percent = m_run.newProgress()) {
+        m_percent = *percent;
         m_face.drawProgress(*percent);
+        if (m_run.isRunning() && !m_closing)
+            setTaskbar(TaskbarProgress::State::Normal, *percent);
+    }
     // A box must not come over a modal window: it waits until that has closed. The run itself goes on.
     if (m_modalDepth > 0 && !m_closing)
         return;
@@ -178,10 +192,15 @@ void MainForm::finishRun(const WorkerRun::Result& result) {
     m_face.runFrames(false);
     // A run stopped by a close has nothing left to tell: the user asked the window to go.
     if (std::exchange(m_closing, false)) {
+        setTaskbar(TaskbarProgress::State::None, 0);
         m_face.close();
         return;
     }
+    const bool failed =
+        result.outcome == Messages::Outcome::SplitFailure || result.outcome == Messages::Outcome::JoinFailure;
+    setTaskbar(failed ? TaskbarProgress::State::Error : TaskbarProgress::State::None, failed ? m_percent : 0);
     modal([&] { m_face.showBox(result.outcome, result.pieceCount); });
+    setTaskbar(TaskbarProgress::State::None, 0);
     setStartEnabled(true);
     restoreFocus();
 }

@@ -14,6 +14,18 @@
 
 enum class MouseButton { Left, Right, Middle };
 
+// What the window's taskbar button or dock entry shows of a run, so that it can be followed with the window
+// behind others: the percentage while it runs, the error after a failure until its box is answered, else nothing.
+struct TaskbarProgress {
+    enum class State { None, Normal, Error };
+    State state = State::None;
+    std::int16_t percent = 0;
+
+    bool operator==(const TaskbarProgress& other) const {
+        return state == other.state && percent == other.percent;
+    }
+};
+
 // What the main window's face does when the window's rules ask. Controls go by their design names. Every call
 // comes on the face's thread.
 class MainFace {
@@ -29,6 +41,8 @@ public:
     // Draws the control with its pressed or its normal ground (Layout's look).
     virtual void setPressed(const std::string& control, bool pressed) = 0;
     virtual void drawProgress(std::int16_t percent) = 0;
+    // Where the platform has a taskbar or a dock; called only when what it shows changes.
+    virtual void showTaskbarProgress(const TaskbarProgress&) {}
     virtual void focus(const std::string& control) = 0;
     // Draws the focused control again, now that its dotted frame is to be seen.
     virtual void showCues() = 0;
@@ -101,6 +115,7 @@ private:
     void modal(const std::function<void()>& show);
     void restoreFocus();
     void finishRun(const WorkerRun::Result& result);
+    void setTaskbar(TaskbarProgress::State state, std::int16_t percent);
 
     MainFace& m_face;
     CFileDialog::BackendFactory m_dialogs;
@@ -111,5 +126,7 @@ private:
     bool m_closing = false;
     int m_modalDepth = 0;
     std::string m_leftDownOn; // the control a left press started a click on
+    TaskbarProgress m_taskbar;
+    std::int16_t m_percent = 0; // the bar's last value
     WorkerRun m_run;          // last: its destructor waits for the worker, which may still wake the face
 };

@@ -30,7 +30,7 @@ public:
             while (!m_open && !hooks.stopRequested())
                 m_changed.wait_for(lock, std::chrono::milliseconds(5));
             count = 3;
-            return hooks.stopRequested() ? modFHand::kFailure : modFHand::kSuccess;
+            return hooks.stopRequested() || fails ? modFHand::kFailure : modFHand::kSuccess;
         };
         return engine;
     }
@@ -39,6 +39,7 @@ public:
         m_open = true;
         m_changed.notify_all();
     }
+    std::atomic<bool> fails{false};
 
 private:
     std::mutex m_mutex;
@@ -55,6 +56,7 @@ struct FakeFace : MainFace {
     std::vector<std::vector<std::string>> stacks;
     std::vector<Messages::Outcome> boxes;
     std::vector<std::int16_t> drawn;
+    std::vector<TaskbarProgress> taskbar;
     int cueRepaints = 0;
     bool frames = false, hidden = false, closed = false;
     std::function<void()> duringAbout, duringBox;
@@ -69,6 +71,7 @@ struct FakeFace : MainFace {
     void stack(const std::vector<std::string>& lowestFirst) override { stacks.push_back(lowestFirst); }
     void setPressed(const std::string& control, bool down) override { pressed[control] = down; }
     void drawProgress(std::int16_t percent) override { drawn.push_back(percent); }
+    void showTaskbarProgress(const TaskbarProgress& shown) override { taskbar.push_back(shown); }
     void focus(const std::string& control) override { focused = control; }
     void showCues() override { ++cueRepaints; }
     void runFrames(bool on) override { frames = on; }
@@ -196,21 +199,26 @@ TEST(MainForm, TabsStackLabelsAndImagesUnderTheBoxes) {
     EXPECT_LT(std::find(images.begin(), images.end(), "imgTab_0"), std::find(images.begin(), images.end(), "imgTab_1"));
 }
 
-// A run's end as each situation meets it: the box, the button and the focus afterwards.
+// A run's end as each situation meets it: the box, the button, the focus and the taskbar afterwards.
 TEST(MainForm, RunEnds) {
-    enum class During { Nothing, About, Close, SessionEnd };
+    enum class During { Nothing, Failure, About, Close, SessionEnd };
+    using State = TaskbarProgress::State;
+    const TaskbarProgress none{}, started{State::Normal, 0}, half{State::Normal, 50}, failed{State::Error, 50};
     const struct {
         During during;
         std::size_t boxes;
         bool closed;
+        std::vector<TaskbarProgress> taskbar;
     } rows[] = {
-        {During::Nothing, 1, false},
-        {During::About, 1, false},
-        {During::Close, 0, true},
-        {During::SessionEnd, 0, false},
+        {During::Nothing, 1, false, {started, half, none}},
+        {During::Failure, 1, false, {started, half, failed, none}},
+        {During::About, 1, false, {started, half, none}},
+        {During::Close, 0, true, {started, none}},
+        {During::SessionEnd, 0, false, {started, none}},
     };
     for (const auto& row : rows) {
         Window w;
+        w.gate.fails = row.during == During::Failure;
         w.click("Picture4");
         EXPECT_TRUE(w.face.disabled["Picture4"]);
         EXPECT_TRUE(w.face.frames);
@@ -234,12 +242,14 @@ TEST(MainForm, RunEnds) {
             EXPECT_FALSE(w.form.isRunning());
             break;
         case During::Nothing:
+        case During::Failure:
             break;
         }
         w.engineReturns();
         w.form.frame();
         EXPECT_EQ(w.face.boxes.size(), row.boxes);
         EXPECT_EQ(w.face.closed, row.closed);
+        EXPECT_EQ(w.face.taskbar, row.taskbar) << static_cast<int>(row.during);
         EXPECT_FALSE(w.form.isRunning());
         if (row.boxes == 1) {
             EXPECT_FALSE(w.face.disabled["Picture4"]);
