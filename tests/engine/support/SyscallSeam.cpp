@@ -2,12 +2,64 @@
 
 #ifdef _WIN32
 
-// Windows has no unnamed files and no such calls to stand between: the seam lets everything through.
+#include <windows.h>
+
+#include <cstring>
+
+// Windows has no unnamed files and no such calls to stand between. CreateFileW is recorded by pointing the
+// program's own import of it at a recorder: the engine is linked into the test, so its calls go through there.
 namespace enginetest::seam {
 
-void StartRecording() {}
+namespace {
+
+using CreateFileWFn = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+CreateFileWFn systemCreateFileW = nullptr;
+bool recording = false;
+std::vector<Call> recorded;
+
+HANDLE WINAPI RecordingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                   DWORD disposition, DWORD flags, HANDLE model) {
+    if (recording) {
+        std::string narrow;
+        for (const wchar_t* c = name; *c; ++c)
+            narrow += *c < 0x80 ? static_cast<char>(*c) : '?';
+        recorded.push_back({Call::Op::OpenNamed, -1, narrow, ""});
+    }
+    return systemCreateFileW(name, access, share, security, disposition, flags, model);
+}
+
+void HookCreateFileW() {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll) {
+        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
+                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
+                            "CreateFileW") != 0)
+                continue;
+            DWORD old = 0;
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &old);
+            systemCreateFileW = reinterpret_cast<CreateFileWFn>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(&RecordingCreateFileW);
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), old, &old);
+        }
+    }
+}
+
+} // namespace
+
+void StartRecording() {
+    if (!systemCreateFileW)
+        HookCreateFileW();
+    recorded.clear();
+    recording = true;
+}
 std::vector<Call> StopRecording() {
-    return {};
+    recording = false;
+    return std::move(recorded);
 }
 void RefuseUnnamedFiles(bool) {}
 void KillBeforeCall(int) {}
