@@ -61,6 +61,9 @@ std::vector<Call> StopRecording() {
     recording = false;
     return std::move(recorded);
 }
+std::vector<std::string> MissingLookups() {
+    return {};
+}
 void RefuseUnnamedFiles(bool) {}
 void KillBeforeCall(int) {}
 int CallsSoFar() {
@@ -89,6 +92,7 @@ bool refuseUnnamed = false;
 int killAt = 0;
 int calls = 0;
 std::vector<Call> recorded;
+std::vector<std::string> missing;
 std::function<void(const std::string&)> beforeOpen;
 
 template <typename Fn> Fn Next(const char* name) {
@@ -104,6 +108,12 @@ void Counted(Call::Op op, int fd, const char* name, const char* from = "") {
         recorded.push_back({op, fd, name ? name : "", from ? from : ""});
 }
 
+int LookedUp(int result, const char* path) {
+    if (recording && result != 0 && errno == ENOENT)
+        missing.emplace_back(path);
+    return result;
+}
+
 bool IsUnnamed(int flags) {
     return (flags & O_TMPFILE) == O_TMPFILE;
 }
@@ -112,12 +122,17 @@ bool IsUnnamed(int flags) {
 
 void StartRecording() {
     recorded.clear();
+    missing.clear();
     recording = true;
 }
 
 std::vector<Call> StopRecording() {
     recording = false;
     return std::move(recorded);
+}
+
+std::vector<std::string> MissingLookups() {
+    return missing;
 }
 
 void RefuseUnnamedFiles(bool refuse) {
@@ -175,6 +190,21 @@ int openat(int dirfd, const char* path, int flags, ...) {
     if (fd >= 0 && seam::recording && (seam::IsUnnamed(flags) || (flags & O_CREAT)))
         seam::recorded.push_back({seam::IsUnnamed(flags) ? Call::Op::OpenUnnamed : Call::Op::OpenNamed, fd, path, ""});
     return fd;
+}
+
+int stat(const char* path, struct stat* st) {
+    static const auto next = seam::Next<int (*)(const char*, struct stat*)>("stat");
+    return seam::LookedUp(next(path, st), path);
+}
+
+int lstat(const char* path, struct stat* st) {
+    static const auto next = seam::Next<int (*)(const char*, struct stat*)>("lstat");
+    return seam::LookedUp(next(path, st), path);
+}
+
+int fstatat(int dirfd, const char* path, struct stat* st, int flags) {
+    static const auto next = seam::Next<int (*)(int, const char*, struct stat*, int)>("fstatat");
+    return seam::LookedUp(next(dirfd, path, st, flags), path);
 }
 
 int fsync(int fd) {

@@ -23,6 +23,8 @@ struct Call {
 
 void StartRecording();
 std::vector<Call> StopRecording();
+// The names looked up (stat, lstat, fstatat) and not found between the last StartRecording and StopRecording.
+std::vector<std::string> MissingLookups();
 
 // Unnamed files are refused as a file system without them would refuse them.
 void RefuseUnnamedFiles(bool refuse);
