@@ -11,8 +11,8 @@
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3)
         return 64;
-    const HANDLE from = CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE from =
+        CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     const HANDLE to = CreateFileW(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (from == INVALID_HANDLE_VALUE || to == INVALID_HANDLE_VALUE)
         return 1;

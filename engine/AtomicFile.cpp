@@ -2,7 +2,6 @@
 
 #include <utility>
 
-
 namespace modFHand {
 
 AtomicFile::AtomicFile(const Folder& folder, bool unnamed, const PathString& shownName) : folder_(&folder) {

@@ -123,8 +123,8 @@ struct Lookup {
         Other,  // anything else: a folder, a device, a dangling link, a name that can't be looked up
     };
     Kind kind = Kind::Absent;
-    std::int64_t size = 0;  // of a File
-    std::error_code error;  // why an Other could not be looked up, if it could not
+    std::int64_t size = 0; // of a File
+    std::error_code error; // why an Other could not be looked up, if it could not
 };
 Lookup LookUp(const PathString& path);
 

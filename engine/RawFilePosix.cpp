@@ -3,14 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
-#include <linux/fs.h>
 #include <fcntl.h>
-#include <string>
+#include <linux/fs.h>
 #include <linux/magic.h>
+#include <string>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <sys/statfs.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace modFHand {
@@ -194,8 +194,7 @@ namespace {
 // same on its own (casefold). The listing must hold every name the system would match, so a file system that
 // can't be told is taken to fold: the name each member is then looked up by decides.
 bool FoldsCase(int folder) {
-    constexpr long kExfat = 0x2011BAB0, kNtfs = 0x5346544e, kNtfs3 = 0x7366746e, kCifs = 0xFF534D42,
-                   kSmb2 = 0xFE534D42;
+    constexpr long kExfat = 0x2011BAB0, kNtfs = 0x5346544e, kNtfs3 = 0x7366746e, kCifs = 0xFF534D42, kSmb2 = 0xFE534D42;
     struct statfs fs {};
     if (::fstatfs(folder, &fs) != 0)
         return true;

@@ -29,9 +29,9 @@ struct Row {
     Work work;
     std::function<std::wstring(const std::wstring& dir)> input;
     std::int16_t result;
-    const char* line;              // a part of the failure line; "" for a success
+    const char* line;               // a part of the failure line; "" for a success
     std::vector<std::wstring> made; // what a success adds to the folder
-    std::wstring whole;            // a split's source, whose bytes the pieces hold; a join's output holds the files
+    std::wstring whole;             // a split's source, whose bytes the pieces hold; a join's output holds the files
 };
 
 std::wstring Under(const std::wstring& dir, const std::wstring& name) {
@@ -71,26 +71,59 @@ TEST(WindowsPaths, EachNameAsTheUserGaveIt) {
         {"device with blanks", {L"Con .bin"}, Work::Split, plain(L"Con .bin"), 1, "is a device's name", {}, L""},
         {"device as a piece", {L"CONOUT$.001"}, Work::Join, plain(L"CONOUT$.001"), 1, "is a device's name", {}, L""},
         {"device as the output", {L"lpt9.bin.001"}, Work::Join, plain(L"lpt9.bin.001"), 1, "device", {}, L""},
-        {"not a device", {L"com10"}, Work::Split, plain(L"com10"), 0, "", {L"com10.001", L"com10.002", L"com10.003"},
+        {"not a device",
+         {L"com10"},
+         Work::Split,
+         plain(L"com10"),
+         0,
+         "",
+         {L"com10.001", L"com10.002", L"com10.003"},
          L"com10"},
-        {"dot. beside dot", {L"dot", L"dot."}, Work::Split, plain(L"dot."), 0, "",
-         {L"dot..001", L"dot..002", L"dot..003"}, L"dot."},
-        {"trailing blank", {L"tail .bin.001", L"tail .bin.002"}, Work::Join, plain(L"tail .bin.002"), 0, "",
-         {L"tail .bin"}, L""},
+        {"dot. beside dot",
+         {L"dot", L"dot."},
+         Work::Split,
+         plain(L"dot."),
+         0,
+         "",
+         {L"dot..001", L"dot..002", L"dot..003"},
+         L"dot."},
+        {"trailing blank",
+         {L"tail .bin.001", L"tail .bin.002"},
+         Work::Join,
+         plain(L"tail .bin.002"),
+         0,
+         "",
+         {L"tail .bin"},
+         L""},
         {"held by another program", {splitFile}, Work::Split, plain(L"f.bin"), 4, "open for reading", {}, L""},
-        {"C:/x/y", {splitFile}, Work::Split,
+        {"C:/x/y",
+         {splitFile},
+         Work::Split,
          [](const std::wstring& dir) {
              std::wstring path = Under(dir, L"f.bin");
              std::replace(path.begin(), path.end(), L'\\', L'/');
              return path;
          },
-         0, "", pieces, L"f.bin"},
+         0,
+         "",
+         pieces,
+         L"f.bin"},
         {"C:\\x\\\\y", {splitFile}, Work::Split, plain(L"\\f.bin"), 0, "", pieces, L"f.bin"},
         {"C:\\x\\..\\y", {splitFile}, Work::Split, plain(L"sub\\..\\f.bin"), 0, "", pieces, L"f.bin"},
-        {"UNC", {splitFile}, Work::Split, [](const std::wstring& dir) { return OnShare(Under(dir, L"f.bin")); }, 0,
-         "", pieces, L"f.bin"},
-        {"over 259 characters", {kLongName + L"\\", kLongName + L"\\" + kLongName}, Work::Split,
-         [](const std::wstring& dir) { return Under(dir, kLongName + L"\\" + kLongName); }, 0, "",
+        {"UNC",
+         {splitFile},
+         Work::Split,
+         [](const std::wstring& dir) { return OnShare(Under(dir, L"f.bin")); },
+         0,
+         "",
+         pieces,
+         L"f.bin"},
+        {"over 259 characters",
+         {kLongName + L"\\", kLongName + L"\\" + kLongName},
+         Work::Split,
+         [](const std::wstring& dir) { return Under(dir, kLongName + L"\\" + kLongName); },
+         0,
+         "",
          {kLongName + L"\\" + kLongName + L".001", kLongName + L"\\" + kLongName + L".002",
           kLongName + L"\\" + kLongName + L".003"},
          kLongName + L"\\" + kLongName},
@@ -139,9 +172,9 @@ TEST(WindowsPaths, EachNameAsTheUserGaveIt) {
         EXPECT_EQ(result, row.result) << line;
         EXPECT_NE(line.find(row.line), std::string::npos) << line;
         if (held != INVALID_HANDLE_VALUE)
-            EXPECT_NE(line.find(modFHand::SystemMessage(std::error_code(ERROR_SHARING_VIOLATION,
-                                                                        std::system_category()))),
-                      std::string::npos)
+            EXPECT_NE(
+                line.find(modFHand::SystemMessage(std::error_code(ERROR_SHARING_VIOLATION, std::system_category()))),
+                std::string::npos)
                 << line;
         for (const auto& call : opened)
             EXPECT_EQ(call.name.rfind("\\\\?\\", 0), 0u) << call.name;
