@@ -33,6 +33,9 @@ bool IsDeviceName(const PathString& path);
 
 // Piece k of a split: the source path exactly as given, ".", the counter text.
 PathString PieceName(const PathString& source, std::int32_t number);
+// The same for callers that hold a std::filesystem::path (beside the entry points that take one, so that a
+// program that never makes one does not link it).
+std::filesystem::path PieceName(const std::filesystem::path& source, std::int32_t number);
 
 // What join reads off the one piece the user picked.
 struct SeriesNames {

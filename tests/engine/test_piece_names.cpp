@@ -33,7 +33,7 @@ TEST(PieceName, AppendsDotAndCounterToTheWholePath) {
         {"rel/dir/x.tar.gz", 7, "rel/dir/x.tar.gz.007"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(modFHand::PieceName(fs::path(c.source), c.number), fs::path(c.piece).native());
+        EXPECT_EQ(modFHand::PieceName(fs::path(c.source), c.number).native(), fs::path(c.piece).native());
 }
 
 TEST(SeriesOf, TakesFolderAndStemFromThePickedPiece) {
