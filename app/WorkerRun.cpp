@@ -13,9 +13,9 @@ WorkerRun::WorkerRun(Engine engine, Ended ended, FailureLine failureLine)
     if (!m_failureLine)
         m_failureLine = &WorkerRun::toStandardError;
     if (!m_engine.split)
-        m_engine.split = &modFHand::SplitFile;
+        m_engine.split = &modFHand::SplitFileNative;
     if (!m_engine.join)
-        m_engine.join = &modFHand::JoinFile;
+        m_engine.join = &modFHand::JoinFileNative;
 }
 
 WorkerRun::~WorkerRun() {
@@ -29,12 +29,12 @@ void WorkerRun::stopAndWait() {
     m_running = false;
 }
 
-std::filesystem::path WorkerRun::toEnginePath(std::u16string_view text) {
+modFHand::PathString WorkerRun::toEnginePath(std::u16string_view text) {
 #ifdef _WIN32
     // wchar_t is UTF-16 here: the name goes to the system exactly as typed.
-    return std::filesystem::path(std::wstring(text.begin(), text.end()));
+    return std::wstring(text.begin(), text.end());
 #else
-    return std::filesystem::path(WideText::toUtf8(text));
+    return WideText::toUtf8(text);
 #endif
 }
 

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <climits>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,9 +19,8 @@
 class WorkerRun {
 public:
     using SplitRoutine =
-        std::function<std::int16_t(const std::filesystem::path&, std::int32_t, std::int16_t&, const modFHand::Hooks&)>;
-    using JoinRoutine =
-        std::function<std::int16_t(const std::filesystem::path&, std::int16_t&, const modFHand::Hooks&)>;
+        std::function<std::int16_t(const modFHand::PathString&, std::int32_t, std::int16_t&, const modFHand::Hooks&)>;
+    using JoinRoutine = std::function<std::int16_t(const modFHand::PathString&, std::int16_t&, const modFHand::Hooks&)>;
 
     // The routines that do the work; called on the worker thread, one call per run.
     struct Engine {
@@ -74,7 +72,7 @@ public:
     std::optional<Result> finish();
 
     // The engine's path for a text box's text, kept whole so that names outside ASCII survive.
-    static std::filesystem::path toEnginePath(std::u16string_view text);
+    static modFHand::PathString toEnginePath(std::u16string_view text);
 
 private:
     static constexpr std::int32_t NoProgress = INT32_MIN;
@@ -82,7 +80,7 @@ private:
     // A request in the engine's terms.
     struct Job {
         Mode mode = Mode::Split;
-        std::filesystem::path path;
+        modFHand::PathString path;
         std::optional<std::int32_t> pieceSize; // split only; none when the size text is no usable size
         std::string sizeText;                  // split only, as typed: for the line that tells a refusal
     };

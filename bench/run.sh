@@ -11,7 +11,9 @@
 #                      BENCH_XFS_ROUNDS (3; 0 skips the XFS image), BENCH_SLOW_ROUNDS (2),
 #                      BENCH_STICK_ROUNDS (3; 0 skips the stick model), BENCH_STICK_MB (120),
 #                      BENCH_GUI=0 (the engine alone),
-#                      BENCH_PROFILE=1 (also count the system calls).
+#                      BENCH_PROFILE=1 (also count the system calls), BENCH_LOOKUP_ROUNDS (5),
+#                      BENCH_WINDOWS_BUILD (build-windows beside BUILD_DIR, made by `make windows`),
+#                      BENCH_WINDOWS_ROUNDS (3; 0 skips the engine under Wine), BENCH_WINDOWS_MIB (256).
 # Exit status: 0 when every run of ours succeeded and wrote the right bytes (a missed target is reported,
 # not failed: this is a measurement); 1 otherwise; 2 when the benchmark itself can't run.
 set -uo pipefail
@@ -59,6 +61,8 @@ memory="$out/memory.tsv"   # case op who kib seconds status
 sweep="$out/sweep.tsv"     # size_mib piece op who round seconds status
 space="$out/space.tsv"     # place op who round added_kib
 stick="$out/stick.tsv"     # op round full_s end_s stop_s status (op cp: the reference, its time in end_s)
+lookups="$out/lookups.tsv" # round names missing seconds status (a 3-piece join)
+windows="$out/windows.tsv" # op who round seconds status (the engine under Wine against plain_copy.exe)
 
 die() {
     echo "bench: $*" >&2
@@ -531,6 +535,87 @@ sweep_piece() {
     echo $((p * 1048576))
 }
 
+# A join of 3 pieces: the names it asks the file system about (strace, where it is installed), how many of them
+# are missing, and its time without strace. On a network share each name is a round trip.
+join_lookups() {
+    local dir=$1 rounds=$2 round start status names missing
+    printf 'round\tnames\tmissing\tseconds\tstatus\n' >"$lookups"
+    mkdir -p "$dir" && head -c 3000000 /dev/urandom >"$dir/f.bin" || return
+    cp "$dir/f.bin" "$dir/f.keep"
+    "$engine" split "$dir/f.bin" 1048576 >>"$out/commands.log" 2>&1 && rm "$dir/f.bin" || return
+    echo "== the lookups of a 3-piece join: $rounds rounds"
+    for round in $(seq 1 "$rounds"); do
+        status=ok
+        start=$(now_us)
+        "$engine" join "$dir/f.bin.001" >>"$out/commands.log" 2>&1 || status=failed
+        local seconds
+        seconds=$(seconds_since "$start")
+        cmp -s "$dir/f.bin" "$dir/f.keep" || status=failed
+        rm -f "$dir/f.bin"
+        names=- missing=-
+        if command -v strace >/dev/null; then
+            strace -f -o "$dir/trace" -e trace=stat,lstat,newfstatat,statx "$engine" join "$dir/f.bin.001" \
+                >>"$out/commands.log" 2>&1 || status=failed
+            rm -f "$dir/f.bin"
+            names=$(grep -cE '(\(|, )"[^"]' "$dir/trace")
+            missing=$(grep -E '(\(|, )"[^"]' "$dir/trace" | grep -c ENOENT)
+        fi
+        printf '%s\t%s\t%s\t%s\t%s\n' "$round" "$names" "$missing" "$seconds" "$status" >>"$lookups"
+    done
+    rm -rf "$dir"
+}
+
+# The engine under Wine against a plain ReadFile/WriteFile copy of the same bytes (plain_copy.exe), both
+# cross-built with the same flags by `make windows`: a ratio that moves says the engine's speed on Windows moved.
+# Both sides are whole Wine processes, so Wine's start-up is in both.
+windows_engine() {
+    local dir=$1 rounds=$2 winbuild wine mib round src
+    winbuild=$(realpath -m "${BENCH_WINDOWS_BUILD:-$(dirname "$build")/build-windows}")
+    mib=${BENCH_WINDOWS_MIB:-256}
+    wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+    if [ ! -x "$wine" ] || [ ! -f "$winbuild/CMakeCache.txt" ] || [ ! -f "$winbuild/wine-prefix/system.reg" ]; then
+        echo "== no Windows build with a Wine prefix in $winbuild (make windows): the Wine rounds are skipped"
+        return
+    fi
+    cmake --build "$winbuild" -j2 --target engine_bench plain_copy >>"$out/commands.log" 2>&1 || {
+        echo "== engine_bench.exe or plain_copy.exe did not build: the Wine rounds are skipped"
+        return
+    }
+    export WINEPREFIX="$winbuild/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # One server for every round, so that none of them pays for starting it.
+    "$(dirname "$wine")/wineserver" -p 2>/dev/null || true
+    printf 'op\twho\tround\tseconds\tstatus\n' >"$windows"
+    mkdir -p "$dir" && head -c $((mib * 1048576)) /dev/urandom >"$dir/src.bin" || return
+    echo "== the engine under Wine: $rounds rounds of $mib MiB, against plain_copy.exe"
+    win() { echo "Z:${1//\//\\}"; }
+    for round in $(seq 0 "$rounds"); do
+        src=$(win "$dir/src.bin")
+        timed_windows split ours "$round" "$wine" "$winbuild/engine_bench.exe" split "$src" $((mib * 262144))
+        timed_windows split copy "$round" "$wine" "$winbuild/plain_copy.exe" "$src" "$(win "$dir/copy.bin")"
+        rm -f "$dir/copy.bin"
+        mv "$dir/src.bin" "$dir/kept.bin"
+        timed_windows join ours "$round" "$wine" "$winbuild/engine_bench.exe" join "$(win "$dir/src.bin.001")"
+        cmp -s "$dir/src.bin" "$dir/kept.bin" || record_windows join ours "$round" 0 failed
+        timed_windows join copy "$round" "$wine" "$winbuild/plain_copy.exe" "$(win "$dir/kept.bin")" \
+            "$(win "$dir/copy.bin")"
+        rm -f "$dir/copy.bin" "$dir/src.bin" "$dir"/src.bin.0*
+        mv "$dir/kept.bin" "$dir/src.bin"
+    done
+    rm -rf "$dir"
+    "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+}
+
+record_windows() { printf '%s\t%s\t%s\t%s\t%s\n' "$@" >>"$windows"; }
+
+# timed_windows OP WHO ROUND COMMAND...
+timed_windows() {
+    local op=$1 who=$2 round=$3 start status=ok
+    shift 3
+    start=$(now_us)
+    "$@" >>"$out/commands.log" 2>&1 || status=failed
+    record_windows "$op" "$who" "$round" "$(seconds_since "$start")" "$status"
+}
+
 # Where the time goes: the system calls of one split and one join, for the engine's owner.
 profile() {
     local dir=$1 source=$2
@@ -584,6 +669,8 @@ fi
 ((stick_rounds > 0)) && stick_device "$source_dir/stick" "$stick_rounds"
 [ "${BENCH_PROFILE:-0}" = 1 ] && profile "$source_dir/profile" "$source_dir/source.bin"
 rm -f "$source_dir/source.bin"
+join_lookups "$source_dir/lookups" "${BENCH_LOOKUP_ROUNDS:-5}"
+((${BENCH_WINDOWS_ROUNDS:-3} > 0)) && windows_engine "$source_dir/windows" "${BENCH_WINDOWS_ROUNDS:-3}"
 
 # The memory cases: the engine alone on the big file; the window on a small and the big file, whose peaks
 # must be the same, since nothing the window holds may grow with the file.

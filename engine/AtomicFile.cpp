@@ -2,11 +2,9 @@
 
 #include <utility>
 
-namespace fs = std::filesystem;
-
 namespace modFHand {
 
-AtomicFile::AtomicFile(const Folder& folder, bool unnamed, const fs::path& shownName) : folder_(&folder) {
+AtomicFile::AtomicFile(const Folder& folder, bool unnamed, const PathString& shownName) : folder_(&folder) {
     if (unnamed)
         file_ = folder.CreateUnnamed();
     if (!file_.IsOpen())
@@ -37,7 +35,7 @@ AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept {
     return *this;
 }
 
-void AtomicFile::Publish(const fs::path& name) {
+void AtomicFile::Publish(const PathString& name) {
     if (IsUnnamed()) {
         folder_->LinkNoReplace(file_, name);
         published_ = name;

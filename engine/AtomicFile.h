@@ -5,7 +5,7 @@
 
 #include "engine/RawFile.h"
 
-#include <filesystem>
+#include <string>
 
 namespace modFHand {
 
@@ -16,7 +16,7 @@ public:
     // the descriptors left allow it (a killed run then leaves nothing), otherwise under a fresh ".zarvel-*.tmp"
     // name that no join takes for a piece. Failures on it are reported under `shownName`, the name it is
     // written for.
-    AtomicFile(const Folder& folder, bool unnamed, const std::filesystem::path& shownName);
+    AtomicFile(const Folder& folder, bool unnamed, const PathString& shownName);
     ~AtomicFile();
     AtomicFile(AtomicFile&& other) noexcept;
     AtomicFile& operator=(AtomicFile&& other) noexcept;
@@ -29,15 +29,15 @@ public:
     bool IsUnnamed() const { return temporary_.empty(); }
     // Gives it the entry `name` in the folder only while that is free, and closes it. Throws otherwise, leaving
     // the file where it was.
-    void Publish(const std::filesystem::path& name);
+    void Publish(const PathString& name);
     // Removes it under whichever name it has, even once published, but only while the name is still this file.
     void Withdraw() noexcept;
 
 private:
     const Folder* folder_ = nullptr;
     RawFile file_;
-    std::filesystem::path temporary_; // empty for an unnamed file
-    std::filesystem::path published_; // empty until it is named
+    PathString temporary_; // empty for an unnamed file
+    PathString published_; // empty until it is named
     FileId id_;
 };
 

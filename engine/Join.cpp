@@ -6,11 +6,10 @@
 
 #include <limits>
 #include <optional>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace modFHand {
 
@@ -21,25 +20,46 @@ struct Series {
     std::int16_t count = 0;
     std::int64_t total = 0;
     std::vector<std::int64_t> lengths; // as measured, member 001 first
+    // The numbers that have an entry the file system may take for the member's name; nothing where the folder
+    // could not be listed, and every number is looked up then.
+    std::optional<std::set<std::int32_t>> listed;
 };
 
-// Counts the members that follow each other from 001 and adds up their lengths. Throws IoFailure for a length
-// that can't be read or a counter that would overflow.
+// Asks the folder once for every name that begins with the stem and ".", so that a member that isn't there costs
+// no question of its own: on a network share each question is a round trip, and a join asks about a thousand.
+// Only the exact counter text makes a member (".0001" and ".01" don't), as it does for a name looked up.
+void ListMembers(Series& series) {
+    const auto listing = ListFolder(series.names.folder, series.names.stem + PathChar('.'));
+    if (!listing)
+        return;
+    series.listed.emplace();
+    for (const PathString& rest : listing->names) {
+        if (const auto number = CounterNumber(rest))
+            series.listed->insert(*number);
+    }
+}
+
+// What is under member `number`'s name. The listing only spares the questions about names that aren't there:
+// a listed one is still looked up by the name the join will open, so the file system decides, as before.
+Lookup LookUpMember(const Series& series, std::int32_t number) {
+    if (series.listed && series.listed->count(number) == 0)
+        return {};
+    return LookUp(series.names.Member(number));
+}
+
+// Counts the members that follow each other from 001 and adds up their lengths. Throws IoFailure for a counter
+// or a total that would overflow.
 void MeasureSeries(Series& series) {
     for (std::int32_t number = 1;; ++number) {
-        const fs::path member = series.names.Member(number);
-        if (!IsPresent(member))
+        const Lookup member = LookUpMember(series, number);
+        if (member.kind != Lookup::Kind::File)
             return;
         if (number > std::numeric_limits<std::int16_t>::max())
-            throw IoFailure(std::errc::value_too_large, "count (too many pieces)", member);
-        std::error_code ec;
-        const std::uintmax_t size = fs::file_size(member, ec);
-        if (ec)
-            throw IoFailure(ec, "measure", member);
-        if (size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max() - series.total))
-            throw IoFailure(std::errc::value_too_large, "measure (the total overflows)", member);
-        series.total += static_cast<std::int64_t>(size);
-        series.lengths.push_back(static_cast<std::int64_t>(size));
+            throw IoFailure(std::errc::value_too_large, "count (too many pieces)", series.names.Member(number));
+        if (member.size > std::numeric_limits<std::int64_t>::max() - series.total)
+            throw IoFailure(std::errc::value_too_large, "measure (the total overflows)", series.names.Member(number));
+        series.total += member.size;
+        series.lengths.push_back(member.size);
         series.count = static_cast<std::int16_t>(number);
     }
 }
@@ -49,14 +69,15 @@ void MeasureSeries(Series& series) {
 std::int32_t MemberBeyondTheGap(const Series& series) {
     constexpr std::int32_t kLastLooked = 999;
     for (std::int32_t number = series.count + 2; number <= kLastLooked; ++number) {
-        if (IsPresent(series.names.Member(number)))
+        if (LookUpMember(series, number).kind == Lookup::Kind::File)
             return number;
     }
     return 0;
 }
 
 std::string Counter(std::int32_t number) {
-    return fs::path(CounterText(number)).string();
+    const PathString digits = CounterText(number);
+    return std::string(digits.begin(), digits.end());
 }
 
 // One join from the moment the checks have passed. The output appears whole under its name or not at all: it is
@@ -75,7 +96,7 @@ private:
     void AppendMember(std::int16_t number);
 
     const Series& series_;
-    const fs::path outputName_;
+    const PathString outputName_;
     BlockPacer pacer_;
     CopyBuffer buffer_;
     Folder folder_;
@@ -83,7 +104,7 @@ private:
 };
 
 void JoinRun::Execute() {
-    folder_ = Folder::Open(fs::path(series_.names.folder));
+    folder_ = Folder::Open(series_.names.folder);
     output_ = AtomicFile(folder_, true, series_.names.Output());
     for (std::int16_t number = 1; number <= series_.count; ++number)
         AppendMember(number);
@@ -98,7 +119,7 @@ void JoinRun::Execute() {
 }
 
 void JoinRun::AppendMember(std::int16_t number) {
-    const fs::path name = series_.names.Member(number);
+    const PathString name = series_.names.Member(number);
     RawFile member = RawFile::OpenForReading(name);
     const std::int64_t length = member.Size();
     // Another file swapped in since the series was measured must not end in a success made of its bytes.
@@ -118,10 +139,14 @@ void JoinRun::RemoveOutput() noexcept {
 
 } // namespace
 
-std::int16_t JoinFile(const fs::path& path, std::int16_t& pieceCount, const Hooks& hooks) {
+std::int16_t JoinFileNative(const PathString& path, std::int16_t& pieceCount, const Hooks& hooks) {
     const RunReport report(hooks, "join");
     if (path.empty())
         return report.Refused(kJoinNoPickedPiece, [] { return std::string("no piece named"); });
+    // The members and the output begin as the picked name does, up to its first dot: one device among them
+    // makes them all devices.
+    if (IsDeviceName(path))
+        return report.Refused(kJoinNoPickedPiece, [&] { return Quoted(path) + " is a device's name"; });
     if (!IsPresent(path))
         return report.Refused(kJoinNoPickedPiece, [&] { return "no piece at " + Quoted(path); });
     Series series; // outlives the run, which refers to it
@@ -131,6 +156,7 @@ std::int16_t JoinFile(const fs::path& path, std::int16_t& pieceCount, const Hook
         if (!names)
             throw IoFailure(std::errc::invalid_argument, "find the folder of", path);
         series.names = *names;
+        ListMembers(series);
         MeasureSeries(series);
         if (series.count == 0)
             return report.Refused(kJoinNoFirstMember,

@@ -1,12 +1,9 @@
 #include "engine/PieceNames.h"
 
-#include <system_error>
+#include "engine/RawFile.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
-namespace fs = std::filesystem;
+#include <algorithm>
+#include <array>
 
 namespace modFHand {
 
@@ -26,6 +23,21 @@ PathString CounterText(std::int32_t number) {
     return Widen(wide < 0 ? "-" + digits : digits);
 }
 
+std::optional<std::int32_t> CounterNumber(const PathString& text) {
+    constexpr std::size_t kLongest = 9; // beyond any count a join can reach, and still within 32 bits
+    if (text.size() < 3 || text.size() > kLongest)
+        return std::nullopt;
+    std::int32_t number = 0;
+    for (const PathChar c : text) {
+        if (c < PathChar('0') || c > PathChar('9'))
+            return std::nullopt;
+        number = number * 10 + static_cast<std::int32_t>(c - PathChar('0'));
+    }
+    if (number == 0 || CounterText(number) != text)
+        return std::nullopt;
+    return number;
+}
+
 bool IsSeparator(PathString::value_type c) {
 #ifdef _WIN32
     return c == L'\\' || c == L'/';
@@ -42,57 +54,56 @@ std::optional<std::size_t> LastSeparator(const PathString& text) {
     return std::nullopt;
 }
 
-fs::path PieceName(const fs::path& source, std::int32_t number) {
-    PathString name = source.native();
-    name += PathString::value_type('.');
-    name += CounterText(number);
-    return fs::path(name);
+bool IsDeviceName(const PathString& path) {
+#ifdef _WIN32
+    const auto separator = LastSeparator(path);
+    PathString base = path.substr(separator ? *separator + 1 : 0);
+    base = base.substr(0, base.find(L'.'));
+    while (!base.empty() && base.back() == L' ')
+        base.pop_back();
+    for (wchar_t& c : base)
+        c = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    static constexpr std::array<const wchar_t*, 6> kDevices = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end())
+        return true;
+    return base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
+           base[3] >= L'1' && base[3] <= L'9';
+#else
+    static_cast<void>(path);
+    return false;
+#endif
 }
 
-fs::path SeriesNames::Member(std::int32_t number) const {
-    PathString name = folder + stem;
-    name += PathString::value_type('.');
-    name += CounterText(number);
-    return fs::path(name);
+PathString PieceName(const PathString& source, std::int32_t number) {
+    return source + PathChar('.') + CounterText(number);
 }
 
-fs::path SeriesNames::Output() const {
-    return fs::path(folder + stem);
+PathString SeriesNames::Member(std::int32_t number) const {
+    return PieceName(folder + stem, number);
 }
 
-std::optional<SeriesNames> SeriesOf(const fs::path& picked) {
-    const PathString& text = picked.native();
-    const auto sep = LastSeparator(text);
+PathString SeriesNames::Output() const {
+    return folder + stem;
+}
+
+std::optional<SeriesNames> SeriesOf(const PathString& picked) {
+    const auto sep = LastSeparator(picked);
     if (!sep)
         return std::nullopt;
     SeriesNames names;
-    names.folder = text.substr(0, *sep + 1);
-    PathString namePart = text.substr(*sep + 1);
-    const auto dot = namePart.rfind(PathString::value_type('.'));
+    names.folder = picked.substr(0, *sep + 1);
+    const PathString namePart = picked.substr(*sep + 1);
+    const auto dot = namePart.rfind(PathChar('.'));
     names.stem = dot == PathString::npos ? namePart : namePart.substr(0, dot);
     return names;
 }
 
-bool IsPresent(const fs::path& path) {
-    if (path.empty())
-        return false;
-    std::error_code ec;
-    if (!fs::is_regular_file(fs::status(path, ec)) || ec)
-        return false;
-#ifdef _WIN32
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-        return false;
-#endif
-    return true;
+bool IsPresent(const PathString& path) {
+    return !path.empty() && LookUp(path).kind == Lookup::Kind::File;
 }
 
-bool IsNameTaken(const fs::path& path) {
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(path, ec);
-    if (status.type() == fs::file_type::not_found)
-        return false;
-    return true;
+bool IsNameTaken(const PathString& path) {
+    return LookUp(path).kind != Lookup::Kind::Absent;
 }
 
 } // namespace modFHand

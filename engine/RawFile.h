@@ -3,13 +3,15 @@
 // The engine's only door to the operating system: raw, unbuffered files that are closed on every path.
 // Every failure is thrown as IoFailure so the routines above can keep one error handler.
 
+#include "engine/modFHand.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace modFHand {
 
@@ -19,8 +21,8 @@ namespace modFHand {
 // that changed, a counter that would overflow) the code is the std::errc that fits best.
 class IoFailure : public std::system_error {
 public:
-    IoFailure(std::error_code code, const std::string& operation, const std::filesystem::path& path);
-    IoFailure(std::errc code, const std::string& operation, const std::filesystem::path& path)
+    IoFailure(std::error_code code, const std::string& operation, const PathString& path);
+    IoFailure(std::errc code, const std::string& operation, const PathString& path)
         : IoFailure(std::make_error_code(code), operation, path) {}
 
     // "write '/media/stick/movie.avi.003': No space left on device"
@@ -36,7 +38,7 @@ std::string SystemMessage(const std::error_code& code);
 
 // A path as it appears in a line for people: quoted, in UTF-8, with control characters shown as '?' so that the
 // line stays one line.
-std::string Quoted(const std::filesystem::path& path);
+std::string Quoted(const PathString& path);
 
 // Tells two names of one file apart from two files: device and inode here, volume and index on Windows.
 struct FileId {
@@ -55,12 +57,12 @@ public:
     RawFile& operator=(const RawFile&) = delete;
 
     // A regular file, links followed; anything else fails without blocking (FIFOs included).
-    static RawFile OpenForReading(const std::filesystem::path& path);
+    static RawFile OpenForReading(const PathString& path);
 
     bool IsOpen() const;
     // The name a failure on this file is reported under: the path it was opened with, or for a file written
     // under another name than it will end with, the one given here.
-    void SetName(const std::filesystem::path& name) { name_ = name; }
+    void SetName(const PathString& name) { name_ = name; }
     std::int64_t Size() const;
     FileId Id() const;
     // Exactly `count` bytes or a failure: a file that ends early has been cut short under us.
@@ -98,7 +100,7 @@ private:
     using Handle = int;
 #endif
     static Handle Invalid();
-    RawFile(Handle handle, const std::filesystem::path& name) : handle_(handle), name_(name) {}
+    RawFile(Handle handle, const PathString& name) : handle_(handle), name_(name) {}
     void Release() noexcept;
     // Counts bytes just written at the end of what was written before, and keeps the write-behind going.
     void Wrote(std::int64_t count);
@@ -107,16 +109,39 @@ private:
     bool WriteBack(std::int64_t offset, std::int64_t length, bool wait);
 
     Handle handle_ = Invalid();
-    std::filesystem::path name_;
+    PathString name_;
     std::int64_t written_ = 0;
     std::int64_t sentUpTo_ = 0; // the ranges below are on their way to the device
     bool writeBehind_ = true;
 };
 
+// What is under a name, found with one question to the system where one is enough.
+struct Lookup {
+    enum class Kind {
+        Absent, // no entry at all, not even a link that points nowhere
+        File,   // a regular file, links followed; on Windows neither hidden nor system
+        Other,  // anything else: a folder, a device, a dangling link, a name that can't be looked up
+    };
+    Kind kind = Kind::Absent;
+    std::int64_t size = 0; // of a File
+    std::error_code error; // why an Other could not be looked up, if it could not
+};
+Lookup LookUp(const PathString& path);
+
+// The entries of `folder` (a folder part that ends in a separator, or empty for the current folder) whose names
+// begin with `prefix` as the file system compares names, in one listing. Nothing where the folder can be
+// searched but not listed, or where this code can't tell how the file system compares the prefix; the caller
+// then looks each name up instead.
+struct Listing {
+    std::vector<PathString> names; // the rest of each name, after the prefix
+    bool foldsCase = false;        // the file system takes "A" and "a" for the same name
+};
+std::optional<Listing> ListFolder(const PathString& folder, const PathString& prefix);
+
 // Identity of a regular file under that exact name (a link is not followed and gives nothing).
-std::optional<FileId> RegularFileId(const std::filesystem::path& path);
+std::optional<FileId> RegularFileId(const PathString& path);
 // Removes the name only while it still names the file `id`, so nothing put there meanwhile is lost.
-bool RemoveIfSame(const std::filesystem::path& path, const FileId& id) noexcept;
+bool RemoveIfSame(const PathString& path, const FileId& id) noexcept;
 
 // What a folder entry is, links not followed.
 struct Entry {
@@ -137,38 +162,38 @@ public:
     Folder& operator=(const Folder&) = delete;
 
     // An empty path is the current folder.
-    static Folder Open(const std::filesystem::path& folder);
+    static Folder Open(const PathString& folder);
 
     // A new file under `name` that did not exist before (never an existing entry, never a link), for writing.
-    RawFile CreateNew(const std::filesystem::path& name) const;
+    RawFile CreateNew(const PathString& name) const;
     // Gives `from` the name `to` only when `to` is still free; fails otherwise, leaving both as they were.
-    void RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) const;
+    void RenameNoReplace(const PathString& from, const PathString& to) const;
     // Removes `name` only while it still names the file `id`, so nothing put there meanwhile is lost.
-    bool RemoveIfSame(const std::filesystem::path& name, const FileId& id) const noexcept;
+    bool RemoveIfSame(const PathString& name, const FileId& id) const noexcept;
 
     // A new file in this folder that has no name at all, so that no one can take it for anything until
     // LinkNoReplace names it; closed unnamed, it vanishes, even when the program is killed. Not open where the
     // platform or the file system has no such files or no descriptor is left for one; other failures throw.
     RawFile CreateUnnamed() const;
     // Gives the unnamed `file` the name `to` only when `to` is still free; fails otherwise.
-    void LinkNoReplace(const RawFile& file, const std::filesystem::path& to) const;
+    void LinkNoReplace(const RawFile& file, const PathString& to) const;
     // A new file under a fresh name that no join reads as a piece or takes as an output (".zarvel-*.tmp");
     // `name` receives that name as soon as the file exists.
-    RawFile CreateTemporary(std::filesystem::path& name) const;
+    RawFile CreateTemporary(PathString& name) const;
     // The entry under `name` itself, links not followed; nothing when there is none.
-    std::optional<Entry> EntryOf(const std::filesystem::path& name) const;
+    std::optional<Entry> EntryOf(const PathString& name) const;
     // Removes the entry `name` itself (a link, never what it points to) while it is still the entry `id`.
-    bool RemoveEntryIfSame(const std::filesystem::path& name, const FileId& id) const noexcept;
+    bool RemoveEntryIfSame(const PathString& name, const FileId& id) const noexcept;
     // Makes the names given last through a power cut; a disk that reports a failure is a failure. A folder that is open
     // only to take names (writable, not readable) can't be flushed and is left as it is.
     void Flush() const;
 
 private:
     void Release() noexcept;
-    std::filesystem::path PathOf(const std::filesystem::path& name) const { return path_ / name; }
+    PathString PathOf(const PathString& name) const;
 
     // Where the folder was when it was opened: the way in on Windows, only a name for failures elsewhere.
-    std::filesystem::path path_;
+    PathString path_;
 #ifndef _WIN32
     int handle_ = -1;
 #endif

@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <linux/magic.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace modFHand {
 
@@ -19,16 +21,16 @@ constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK; // O_NONBLOCK: a F
 
 // Reports errno, which must still be the one the failed call set: nothing may run between the call and this but
 // the making of the path arguments, which only allocate and leave errno alone when they succeed.
-[[noreturn]] void Fail(const char* operation, const fs::path& path) {
+[[noreturn]] void Fail(const char* operation, const PathString& path) {
     throw IoFailure(std::error_code(errno, std::generic_category()), operation, path);
 }
 
-[[noreturn]] void Fail(std::errc code, const char* operation, const fs::path& path) {
+[[noreturn]] void Fail(std::errc code, const char* operation, const PathString& path) {
     throw IoFailure(code, operation, path);
 }
 
 // For an operation on two names: the first goes into the operation's text, after errno has been read.
-[[noreturn]] void Fail(const char* operation, const fs::path& first, const char* joint, const fs::path& second) {
+[[noreturn]] void Fail(const char* operation, const PathString& first, const char* joint, const PathString& second) {
     const std::error_code code(errno, std::generic_category());
     throw IoFailure(code, operation + (" " + Quoted(first) + " ") + joint, second);
 }
@@ -37,7 +39,7 @@ FileId IdOf(const struct stat& st) {
     return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-struct stat StatOf(int fd, const fs::path& name) {
+struct stat StatOf(int fd, const PathString& name) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         Fail("fstat", name);
@@ -60,7 +62,7 @@ void RawFile::Release() noexcept {
     handle_ = Invalid();
 }
 
-RawFile RawFile::OpenForReading(const fs::path& path) {
+RawFile RawFile::OpenForReading(const PathString& path) {
     RawFile file(::open(path.c_str(), O_RDONLY | kOpenFlags), path);
     if (!file.IsOpen())
         Fail("open for reading", path);
@@ -171,14 +173,98 @@ void RawFile::Discard() noexcept {
     Release();
 }
 
-std::optional<FileId> RegularFileId(const fs::path& path) {
+Lookup LookUp(const PathString& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {};
+        return {Lookup::Kind::Other, 0, std::error_code(errno, std::generic_category())};
+    }
+    // A link is followed; one that points nowhere is still an entry under that name.
+    if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0)
+        return {Lookup::Kind::Other, 0, std::error_code(errno, std::generic_category())};
+    if (!S_ISREG(st.st_mode))
+        return {Lookup::Kind::Other, 0, {}};
+    return {Lookup::Kind::File, static_cast<std::int64_t>(st.st_size), {}};
+}
+
+namespace {
+
+// File systems that take names without regard to case, as Linux mounts them; an ext4 folder may ask for the
+// same on its own (casefold). The listing must hold every name the system would match, so a file system that
+// can't be told is taken to fold: the name each member is then looked up by decides.
+bool FoldsCase(int folder) {
+    constexpr long kExfat = 0x2011BAB0, kNtfs = 0x5346544e, kNtfs3 = 0x7366746e, kCifs = 0xFF534D42, kSmb2 = 0xFE534D42;
+    struct statfs fs {};
+    if (::fstatfs(folder, &fs) != 0)
+        return true;
+    const long type = static_cast<long>(fs.f_type);
+    if (type == MSDOS_SUPER_MAGIC || type == kExfat || type == kNtfs || type == kNtfs3 || type == kCifs ||
+        type == kSmb2 || type == SMB_SUPER_MAGIC)
+        return true;
+#ifdef FS_CASEFOLD_FL
+    int flags = 0;
+    if (::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL))
+        return true;
+#endif
+    return false;
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsAscii(const PathString& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool BeginsWith(const char* name, const PathString& prefix, bool foldsCase) {
+    for (const char c : prefix) {
+        if (*name == '\0' || (foldsCase ? Lower(*name) != Lower(c) : *name != c))
+            return false;
+        ++name;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<Listing> ListFolder(const PathString& folder, const PathString& prefix) {
+    DIR* listed = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!listed)
+        return std::nullopt;
+    Listing listing;
+    listing.foldsCase = FoldsCase(::dirfd(listed));
+    // How a folding file system folds letters beyond ASCII depends on how it was mounted; such a prefix is left
+    // to the file system itself, one name at a time.
+    if (listing.foldsCase && !IsAscii(prefix)) {
+        ::closedir(listed);
+        return std::nullopt;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(listed)) {
+        if (BeginsWith(entry->d_name, prefix, listing.foldsCase))
+            listing.names.emplace_back(entry->d_name + prefix.size());
+    }
+    const bool complete = errno == 0;
+    ::closedir(listed);
+    if (!complete)
+        return std::nullopt;
+    return listing;
+}
+
+std::optional<FileId> RegularFileId(const PathString& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return IdOf(st);
 }
 
-bool RemoveIfSame(const fs::path& path, const FileId& id) noexcept {
+bool RemoveIfSame(const PathString& path, const FileId& id) noexcept {
     const auto current = RegularFileId(path);
     return current && *current == id && ::unlink(path.c_str()) == 0;
 }
@@ -207,7 +293,7 @@ void Folder::Release() noexcept {
     handle_ = -1;
 }
 
-Folder Folder::Open(const fs::path& folder) {
+Folder Folder::Open(const PathString& folder) {
     const char* name = folder.empty() ? "." : folder.c_str();
     Folder opened;
     opened.path_ = folder;
@@ -222,7 +308,7 @@ Folder Folder::Open(const fs::path& folder) {
     return opened;
 }
 
-RawFile Folder::CreateNew(const fs::path& name) const {
+RawFile Folder::CreateNew(const PathString& name) const {
     RawFile file(::openat(handle_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | kOpenFlags, 0666),
                  PathOf(name));
     if (!file.IsOpen())
@@ -230,7 +316,7 @@ RawFile Folder::CreateNew(const fs::path& name) const {
     return file;
 }
 
-void Folder::RenameNoReplace(const fs::path& from, const fs::path& to) const {
+void Folder::RenameNoReplace(const PathString& from, const PathString& to) const {
 #ifdef RENAME_NOREPLACE
     if (::renameat2(handle_, from.c_str(), handle_, to.c_str(), RENAME_NOREPLACE) == 0)
         return;
@@ -251,7 +337,7 @@ void Folder::RenameNoReplace(const fs::path& from, const fs::path& to) const {
         Fail("rename", PathOf(from), "to", PathOf(to));
 }
 
-bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept {
+bool Folder::RemoveIfSame(const PathString& name, const FileId& id) const noexcept {
     struct stat st {};
     return ::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && IdOf(st) == id &&
            ::unlinkat(handle_, name.c_str(), 0) == 0;
@@ -269,7 +355,7 @@ RawFile Folder::CreateUnnamed() const {
     return RawFile();
 }
 
-void Folder::LinkNoReplace(const RawFile& file, const fs::path& to) const {
+void Folder::LinkNoReplace(const RawFile& file, const PathString& to) const {
     // The /proc path needs no privilege, unlike AT_EMPTY_PATH, which serves where /proc is not mounted.
     const std::string self = "/proc/self/fd/" + std::to_string(file.handle_);
     if (::linkat(AT_FDCWD, self.c_str(), handle_, to.c_str(), AT_SYMLINK_FOLLOW) == 0)
@@ -281,7 +367,7 @@ void Folder::LinkNoReplace(const RawFile& file, const fs::path& to) const {
     Fail("link", PathOf(to));
 }
 
-std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
+std::optional<Entry> Folder::EntryOf(const PathString& name) const {
     struct stat st {};
     if (::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT)
@@ -291,7 +377,7 @@ std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
     return Entry{IdOf(st), S_ISREG(st.st_mode)};
 }
 
-bool Folder::RemoveEntryIfSame(const fs::path& name, const FileId& id) const noexcept {
+bool Folder::RemoveEntryIfSame(const PathString& name, const FileId& id) const noexcept {
     struct stat st {};
     return ::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode) && IdOf(st) == id &&
            ::unlinkat(handle_, name.c_str(), 0) == 0;

@@ -1,12 +1,12 @@
 #include "engine/RawFile.h"
 
+#include "engine/LongPath.h"
+
 #include <windows.h>
 
 #include <exception>
 #include <string>
 #include <utility>
-
-namespace fs = std::filesystem;
 
 namespace modFHand {
 
@@ -14,23 +14,30 @@ namespace {
 
 // Reports GetLastError, which must still be the one the failed call set: nothing may run between the call and
 // this but the making of the path arguments.
-[[noreturn]] void Fail(const char* operation, const fs::path& path) {
+[[noreturn]] void Fail(const char* operation, const PathString& path) {
     throw IoFailure(std::error_code(static_cast<int>(GetLastError()), std::system_category()), operation, path);
 }
 
-[[noreturn]] void Fail(std::errc code, const char* operation, const fs::path& path) {
+[[noreturn]] void Fail(std::errc code, const char* operation, const PathString& path) {
     throw IoFailure(code, operation, path);
 }
 
 // For an operation on two names: the first goes into the operation's text, after the error has been read.
-[[noreturn]] void Fail(const char* operation, const fs::path& first, const char* joint, const fs::path& second) {
+[[noreturn]] void Fail(const char* operation, const PathString& first, const char* joint, const PathString& second) {
     const std::error_code code(static_cast<int>(GetLastError()), std::system_category());
     throw IoFailure(code, operation + (" " + Quoted(first) + " ") + joint, second);
 }
 
+// Every name goes to the system in its "\\?\" form, so that it opens the file the user named and no other.
+std::wstring SystemPath(const PathString& path) {
+    std::wstring current(GetCurrentDirectoryW(0, nullptr), L'\0');
+    current.resize(GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data()));
+    return LongPathForm(path, current);
+}
+
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE handle, const fs::path& name) {
+BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE handle, const PathString& name) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(handle, &info))
         Fail("read the file information of", name);
@@ -70,8 +77,8 @@ void RawFile::Release() noexcept {
     handle_ = Invalid();
 }
 
-RawFile RawFile::OpenForReading(const fs::path& path) {
-    RawFile file(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+RawFile RawFile::OpenForReading(const PathString& path) {
+    RawFile file(CreateFileW(SystemPath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
                  path);
     if (!file.IsOpen())
@@ -149,8 +156,63 @@ void RawFile::Close() {
         Fail("close", name_);
 }
 
-std::optional<FileId> RegularFileId(const fs::path& path) {
-    HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+Lookup LookUp(const PathString& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return {};
+        return {Lookup::Kind::Other, 0, std::error_code(static_cast<int>(error), std::system_category())};
+    }
+    DWORD attributes = data.dwFileAttributes;
+    std::int64_t size = (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // A link is followed: what it names is what a run would open.
+        const HANDLE handle = CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        const bool known = handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info);
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+        if (!known)
+            return {Lookup::Kind::Other, 0, {}};
+        attributes = info.dwFileAttributes;
+        size = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    }
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        return {Lookup::Kind::Other, 0, {}};
+    return {Lookup::Kind::File, size, {}};
+}
+
+std::optional<Listing> ListFolder(const PathString& folder, const PathString& prefix) {
+    Listing listing;
+    listing.foldsCase = true;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileExW(SystemPath(folder + prefix + L'*').c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            return listing; // the folder holds no such name
+        return std::nullopt;
+    }
+    const int length = static_cast<int>(prefix.size());
+    do {
+        // The system also matches short (8.3) names, and its wildcards match more than the prefix: only a long
+        // name that begins with it, as the system compares names, is kept.
+        const std::wstring_view name(found.cFileName);
+        if (name.size() >= prefix.size() &&
+            CompareStringOrdinal(name.data(), length, prefix.data(), length, TRUE) == CSTR_EQUAL)
+            listing.names.emplace_back(name.substr(prefix.size()));
+    } while (FindNextFileW(search, &found));
+    const DWORD error = GetLastError();
+    FindClose(search);
+    if (error != ERROR_NO_MORE_FILES)
+        return std::nullopt;
+    return listing;
+}
+
+std::optional<FileId> RegularFileId(const PathString& path) {
+    HANDLE handle = CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
@@ -163,9 +225,9 @@ std::optional<FileId> RegularFileId(const fs::path& path) {
     return id;
 }
 
-bool RemoveIfSame(const fs::path& path, const FileId& id) noexcept {
+bool RemoveIfSame(const PathString& path, const FileId& id) noexcept {
     const auto current = RegularFileId(path);
-    return current && *current == id && DeleteFileW(path.c_str());
+    return current && *current == id && DeleteFileW(SystemPath(path).c_str());
 }
 
 Folder::~Folder() {
@@ -188,14 +250,14 @@ void Folder::Release() noexcept {
     path_.clear();
 }
 
-Folder Folder::Open(const fs::path& folder) {
+Folder Folder::Open(const PathString& folder) {
     Folder opened;
     opened.path_ = folder;
     return opened;
 }
 
-RawFile Folder::CreateNew(const fs::path& name) const {
-    RawFile file(CreateFileW(PathOf(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+RawFile Folder::CreateNew(const PathString& name) const {
+    RawFile file(CreateFileW(SystemPath(PathOf(name)).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr),
                  PathOf(name));
     if (!file.IsOpen())
@@ -203,12 +265,12 @@ RawFile Folder::CreateNew(const fs::path& name) const {
     return file;
 }
 
-void Folder::RenameNoReplace(const fs::path& from, const fs::path& to) const {
-    if (!MoveFileExW((path_ / from).c_str(), (path_ / to).c_str(), MOVEFILE_WRITE_THROUGH))
+void Folder::RenameNoReplace(const PathString& from, const PathString& to) const {
+    if (!MoveFileExW(SystemPath(PathOf(from)).c_str(), SystemPath(PathOf(to)).c_str(), MOVEFILE_WRITE_THROUGH))
         Fail("rename", PathOf(from), "to", PathOf(to));
 }
 
-bool Folder::RemoveIfSame(const fs::path& name, const FileId& id) const noexcept {
+bool Folder::RemoveIfSame(const PathString& name, const FileId& id) const noexcept {
     try {
         return modFHand::RemoveIfSame(PathOf(name), id);
     } catch (const std::exception&) {
@@ -222,13 +284,13 @@ RawFile Folder::CreateUnnamed() const {
     return RawFile();
 }
 
-void Folder::LinkNoReplace(const RawFile&, const fs::path& to) const {
+void Folder::LinkNoReplace(const RawFile&, const PathString& to) const {
     Fail(std::errc::function_not_supported, "link an unnamed file to", PathOf(to));
 }
 
-std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
-    HANDLE handle = CreateFileW((path_ / name).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+std::optional<Entry> Folder::EntryOf(const PathString& name) const {
+    HANDLE handle = CreateFileW(SystemPath(PathOf(name)).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
@@ -247,11 +309,11 @@ std::optional<Entry> Folder::EntryOf(const fs::path& name) const {
     return Entry{IdOf(info), !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))};
 }
 
-bool Folder::RemoveEntryIfSame(const fs::path& name, const FileId& id) const noexcept {
+bool Folder::RemoveEntryIfSame(const PathString& name, const FileId& id) const noexcept {
     try {
         const auto entry = EntryOf(name);
         // DeleteFileW removes a link itself, never what it points to.
-        return entry && entry->id == id && DeleteFileW(PathOf(name).c_str());
+        return entry && entry->id == id && DeleteFileW(SystemPath(PathOf(name)).c_str());
     } catch (const std::exception&) {
         return false; // an entry that can't be looked up (IoFailure), or no memory for its path: nothing removed
     }

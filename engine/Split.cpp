@@ -11,8 +11,6 @@
 #include <system_error>
 #include <vector>
 
-namespace fs = std::filesystem;
-
 namespace modFHand {
 
 namespace {
@@ -32,7 +30,7 @@ std::int64_t PieceCount(std::int64_t length, std::int32_t pieceSize) {
 // older series and this one, even when the program is killed in between. A failure removes what it wrote.
 class SplitRun {
 public:
-    SplitRun(const fs::path& source, RawFile input, std::int64_t length, std::int32_t pieceSize, const Hooks& hooks);
+    SplitRun(const PathString& source, RawFile input, std::int64_t length, std::int32_t pieceSize, const Hooks& hooks);
 
     std::int16_t Execute();
     void RemoveWrittenPieces() noexcept;
@@ -45,10 +43,10 @@ private:
     void RemoveOlder(std::int32_t number, const std::optional<FileId>& older) const;
     void Name(std::int32_t number);
     void RemoveStalePieces() const;
-    fs::path EntryName(std::int32_t number) const;
+    PathString EntryName(std::int32_t number) const;
 
-    fs::path source_;
-    fs::path entry_; // the source's own name inside its folder
+    PathString source_;
+    PathString entry_; // the source's own name inside its folder
     std::int64_t length_;
     std::int32_t pieceSize_;
     BlockPacer pacer_;
@@ -62,22 +60,21 @@ private:
     std::size_t awaited_ = 0;        // the pieces before it have reached the device
 };
 
-SplitRun::SplitRun(const fs::path& source, RawFile input, std::int64_t length, std::int32_t pieceSize,
+SplitRun::SplitRun(const PathString& source, RawFile input, std::int64_t length, std::int32_t pieceSize,
                    const Hooks& hooks)
     : source_(source), length_(length), pieceSize_(pieceSize), pacer_(hooks, length), input_(std::move(input)),
       sourceId_(input_.Id()), allowance_(static_cast<std::size_t>(PieceCount(length, pieceSize))),
       unnamed_(allowance_.Granted()) {
-    const std::size_t separator = *LastSeparator(source.native());
-    folder_ = Folder::Open(fs::path(source.native().substr(0, separator + 1)));
-    entry_ = fs::path(source.native().substr(separator + 1));
+    const std::size_t separator = *LastSeparator(source);
+    folder_ = Folder::Open(source.substr(0, separator + 1));
+    entry_ = source.substr(separator + 1);
     pieces_.reserve(static_cast<std::size_t>(PieceCount(length, pieceSize)));
     // Names are made through the open folder, so a piece whose whole path is too long for the system would still
     // be written; no join could then reach it by that path.
-    std::error_code ec;
-    const fs::path last = PieceName(source, static_cast<std::int32_t>(PieceCount(length, pieceSize)));
-    static_cast<void>(fs::symlink_status(last, ec));
-    if (ec == std::errc::filename_too_long)
-        throw IoFailure(ec, "name piece", last);
+    const PathString last = PieceName(source, static_cast<std::int32_t>(PieceCount(length, pieceSize)));
+    const std::error_code error = LookUp(last).error;
+    if (error == std::errc::filename_too_long)
+        throw IoFailure(error, "name piece", last);
 }
 
 std::int16_t SplitRun::Execute() {
@@ -184,7 +181,7 @@ void SplitRun::RemoveStalePieces() const {
     }
 }
 
-fs::path SplitRun::EntryName(std::int32_t number) const {
+PathString SplitRun::EntryName(std::int32_t number) const {
     return PieceName(entry_, number);
 }
 
@@ -195,24 +192,26 @@ void SplitRun::RemoveWrittenPieces() noexcept {
 }
 
 // The source's length by its name. Throws for a path without a folder part or a length that can't be read.
-std::uintmax_t MeasureSource(const fs::path& path) {
-    if (!LastSeparator(path.native()))
+std::uintmax_t MeasureSource(const PathString& path) {
+    if (!LastSeparator(path))
         throw IoFailure(std::errc::invalid_argument, "find the folder of", path);
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec)
-        throw IoFailure(ec, "measure", path);
-    if (size > static_cast<std::uintmax_t>(std::numeric_limits<std::int64_t>::max()))
-        throw IoFailure(std::errc::value_too_large, "measure", path);
-    return size;
+    const Lookup source = LookUp(path);
+    if (source.kind != Lookup::Kind::File)
+        throw IoFailure(source.error ? source.error : std::make_error_code(std::errc::no_such_file_or_directory),
+                        "measure", path);
+    return static_cast<std::uintmax_t>(source.size);
 }
 
 } // namespace
 
-std::int16_t SplitFile(const fs::path& path, std::int32_t pieceSize, std::int16_t& pieceCount, const Hooks& hooks) {
+std::int16_t SplitFileNative(const PathString& path, std::int32_t pieceSize, std::int16_t& pieceCount,
+                             const Hooks& hooks) {
     const RunReport report(hooks, "split");
     if (path.empty())
         return report.Refused(kSplitNoSource, [] { return std::string("no file named"); });
+    // Every piece begins as the source does, up to its first dot: a device's name there makes them all devices.
+    if (IsDeviceName(path))
+        return report.Refused(kSplitNoSource, [&] { return Quoted(path) + " is a device's name"; });
     if (!IsPresent(path))
         return report.Refused(kSplitNoSource, [&] { return "no file at " + Quoted(path); });
     if (pieceSize <= 0)

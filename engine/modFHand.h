@@ -44,6 +44,21 @@ constexpr std::int16_t kJoinNoFirstMember = 2;  // the series has no member 001
 constexpr std::int16_t kJoinOutputPresent = 3;  // something already has the output's name
 constexpr std::int16_t kFailure = 4;            // anything that went wrong during the work; nothing is left of it
 
+#ifdef _WIN32
+using PathChar = wchar_t; // UTF-16
+#else
+using PathChar = char;
+#endif
+// A path in the system's own text, as the user gave it. The entry points that take it never make a
+// std::filesystem::path: in a static Windows build that one constructor brings the runtime's whole locale
+// machinery with it, several times the size of the rest of the program.
+using PathString = std::basic_string<PathChar>;
+
+std::int16_t SplitFileNative(const PathString& path, std::int32_t pieceSize, std::int16_t& pieceCount,
+                             const Hooks& hooks);
+std::int16_t JoinFileNative(const PathString& path, std::int16_t& pieceCount, const Hooks& hooks);
+
+// The same, for callers that hold a std::filesystem::path; they forward to the two above.
 std::int16_t SplitFile(const std::filesystem::path& path, std::int32_t pieceSize, std::int16_t& pieceCount,
                        const Hooks& hooks);
 std::int16_t JoinFile(const std::filesystem::path& path, std::int16_t& pieceCount, const Hooks& hooks);

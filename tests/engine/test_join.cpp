@@ -37,18 +37,30 @@ TEST(Join, RebuildsTheSeriesFromAnyMember) {
 }
 
 // A series that ends joins up to its end; one with a member beyond a gap (up to 999) is refused with nothing written.
+// Only the exact counter text makes a member: "s.0003", "s.03" and "s.3" are no piece 3, and (where names keep
+// their case) neither is "S.003".
 TEST(Join, StopsAtTheEndAndRefusesAGap) {
     const struct {
         std::vector<int> present;
         std::int16_t result;
         std::int16_t count;
+        std::vector<const char*> others = {};
     } cases[] = {
-        {{1, 2, 4}, kFailure, kUntouched},        {{1}, kSuccess, 1},
-        {{1, 999}, kFailure, kUntouched},         {{1, 2, 1000}, kSuccess, 2},
-        {{2, 3}, kJoinNoFirstMember, kUntouched}, {{3}, kJoinNoFirstMember, kUntouched},
+        {{1, 2, 4}, kFailure, kUntouched},
+        {{1}, kSuccess, 1},
+        {{1, 999}, kFailure, kUntouched},
+        {{1, 2, 1000}, kSuccess, 2},
+        {{2, 3}, kJoinNoFirstMember, kUntouched},
+        {{3}, kJoinNoFirstMember, kUntouched},
+        {{1, 2}, kSuccess, 2, {"s.0003", "s.03", "s.3", "s.004x", "s.0001"}},
+#ifndef _WIN32
+        {{1}, kSuccess, 1, {"S.002", "S.003"}},
+#endif
     };
     for (const auto& c : cases) {
         TempFolder dir;
+        for (const char* other : c.others)
+            WriteFile(dir / other, "not a member");
         std::string whole;
         for (const int k : c.present) {
             WriteFile(modFHand::PieceName(dir / "s", k), Pattern(10, k));
@@ -66,6 +78,20 @@ TEST(Join, StopsAtTheEndAndRefusesAGap) {
             EXPECT_EQ(dir.Names(), before);
     }
 }
+
+#ifndef _WIN32
+// One listing finds the series and any member beyond a gap: on a share every name asked about is a round trip,
+// and a join used to ask about a thousand. Only the output's name, which must still be free, is missing.
+TEST(Join, AThreePieceJoinLooksUpNoMissingName) {
+    TempFolder dir;
+    MakeSeries(dir / "s", {10, 10, 10});
+    std::int16_t count = 0;
+    seam::StartRecording();
+    ASSERT_EQ(JoinFile(dir / "s.002", count, {}), kSuccess);
+    seam::StopRecording();
+    EXPECT_EQ(seam::MissingLookups(), std::vector<std::string>{(dir / "s").string()});
+}
+#endif
 
 TEST(Join, JoinsAThousandMembers) {
     TempFolder dir;

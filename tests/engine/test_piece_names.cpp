@@ -33,7 +33,7 @@ TEST(PieceName, AppendsDotAndCounterToTheWholePath) {
         {"rel/dir/x.tar.gz", 7, "rel/dir/x.tar.gz.007"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(modFHand::PieceName(c.source, c.number).native(), fs::path(c.piece).native());
+        EXPECT_EQ(modFHand::PieceName(fs::path(c.source), c.number).native(), fs::path(c.piece).native());
 }
 
 TEST(SeriesOf, TakesFolderAndStemFromThePickedPiece) {
@@ -60,22 +60,22 @@ TEST(SeriesOf, TakesFolderAndStemFromThePickedPiece) {
 #endif
     };
     for (const auto& c : cases) {
-        const auto names = modFHand::SeriesOf(c.picked);
+        const auto names = modFHand::SeriesOf(fs::path(c.picked));
         ASSERT_TRUE(names) << c.picked;
         EXPECT_EQ(names->folder, fs::path(c.folder).native()) << c.picked;
         EXPECT_EQ(names->stem, fs::path(c.stem).native()) << c.picked;
-        EXPECT_EQ(names->Member(2).native(), fs::path(c.member2).native()) << c.picked;
-        EXPECT_EQ(names->Output().native(), fs::path(std::string(c.folder) + c.stem).native()) << c.picked;
+        EXPECT_EQ(names->Member(2), fs::path(c.member2).native()) << c.picked;
+        EXPECT_EQ(names->Output(), fs::path(std::string(c.folder) + c.stem).native()) << c.picked;
     }
 }
 
 // "\\" separates folders on Windows only; elsewhere it is a character of the name like any other.
 TEST(SeriesOf, NeedsASeparator) {
     for (const char* picked : {"movie.avi.001", "readme", ""})
-        EXPECT_FALSE(modFHand::SeriesOf(picked)) << picked;
+        EXPECT_FALSE(modFHand::SeriesOf(fs::path(picked))) << picked;
     EXPECT_EQ(modFHand::LastSeparator(fs::path("/a/b/c").native()), 4u);
 #ifdef _WIN32
-    EXPECT_TRUE(modFHand::SeriesOf("a\\b.001"));
+    EXPECT_TRUE(modFHand::SeriesOf(L"a\\b.001"));
     EXPECT_EQ(modFHand::LastSeparator(fs::path("a/b\\c").native()), 3u);
 #else
     EXPECT_FALSE(modFHand::SeriesOf("a\\b.001"));

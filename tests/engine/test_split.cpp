@@ -26,7 +26,7 @@ namespace {
 std::vector<std::string> SeriesNames(const std::string& name, int count) {
     std::vector<std::string> names{name};
     for (int k = 1; k <= count; ++k)
-        names.push_back(fs::path(modFHand::PieceName(name, k)).string());
+        names.push_back(fs::path(modFHand::PieceName(fs::path(name), k)).string());
     std::sort(names.begin(), names.end());
     return names;
 }

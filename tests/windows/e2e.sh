@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# zarvel.exe under Wine, driven like a user with xdotool on a virtual screen of our own: type a path, split,
+# zarvel.exe under Wine, driven like a user with xdotool on a virtual screen of our own: a device's name refused
+# with the failure box and its line on standard error, then type a path, split,
 # answer the box, switch to join and join, open and close About, exit. The joined bytes must be the original's
 # and nothing else may be left in the folder. Prints the time from start to a visible window.
 # Usage: e2e.sh WINE ZARVEL_EXE (WINEPREFIX set by the caller)
@@ -13,11 +14,12 @@ if [ -z "${ZARVEL_E2E_INNER:-}" ]; then
 fi
 
 work=$(mktemp -d)
+errors=$(mktemp)
 pid=
 cleanup() {
     [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
     "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
-    rm -rf "$work"
+    rm -rf "$work" "$errors"
 }
 trap cleanup EXIT
 fail() {
@@ -46,15 +48,23 @@ head -c 2500000 /dev/urandom >"$work/data.bin"
 cp "$work/data.bin" "$work/original.keep"
 
 start=$(date +%s%N)
-"$wine" "$exe" &
+"$wine" "$exe" 2>"$errors" &
 pid=$!
 main=$(window_named 'Zarvel v1\.0\.0') || fail "main window did not appear"
 echo "zarvel.exe visible after $((($(date +%s%N) - start) / 1000000)) ms"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$main")"
 
+# A device's name: the usual box, the reason on standard error, nothing written.
+click 50 45
+xdotool type --delay 20 "$(windows_path "$work/nul.txt")"
+click 30 129
+answer_box 'Aik masla derpesh hai!'
+grep -q "^zarvel: split refused: '.*nul.txt' is a device's name" "$errors" || fail "no line for the device: $(cat "$errors")"
+
 # Split: the path into txtSFName, 1 (MB) into txtSegSize, then the start picture.
 click 50 45
+xdotool key End shift+Home BackSpace
 xdotool type --delay 20 "$(windows_path "$work/data.bin")"
 click 60 90
 xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace

@@ -22,7 +22,7 @@ fi
 
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 read -r -a app_tests <"$build/app-tests.txt"
-tests=(test_piece_names test_split test_join "${app_tests[@]}" test_resources)
+tests=(test_piece_names test_split test_join test_windows_paths "${app_tests[@]}" test_resources)
 cmake --build "$build" -j"$jobs" --target "${tests[@]}" test_frmmain zarvel
 
 # A prefix of our own, made without a display: CI has none, and Wine must not wait for one.
@@ -32,6 +32,32 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$wine" wineboot --init >/dev/null 2>&1
     "$(dirname "$wine")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
 fi
+
+# A share for the UNC rows: \\zarvel\c\... is drive C, as Wine maps \\server\share to dosdevices/unc/server/share.
+mkdir -p "$WINEPREFIX/dosdevices/unc/zarvel"
+ln -sfn ../../../drive_c "$WINEPREFIX/dosdevices/unc/zarvel/c"
+
+# zarvel.exe is a portable tool: under 1 MiB, not packed, and needing nothing but Windows' own DLLs (the C++
+# runtime and the thread library linked in). A std::filesystem::path alone would take it well past the size.
+check_exe() {
+    local exe=$1 size dlls other
+    size=$(stat -c %s "$exe")
+    if [ "$size" -ge 1048576 ]; then
+        echo "FAIL: $exe is $size bytes, 1 MiB or more" >&2
+        return 1
+    fi
+    if x86_64-w64-mingw32-objdump -h "$exe" | grep -qiE ' (UPX[0-9]|\.aspack|\.packed|MPRESS)'; then
+        echo "FAIL: $exe is packed" >&2
+        return 1
+    fi
+    dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+    other=$(grep -vxE '(kernel32|user32|gdi32|comdlg32|comctl32|shell32|ole32|oleaut32|oleacc|advapi32|uxtheme|dwmapi|shcore|shlwapi|version|msvcrt|ntdll)\.dll' <<<"$dlls" || true)
+    if [ -n "$other" ]; then
+        echo "FAIL: $exe imports DLLs that are not Windows' own: $other" >&2
+        return 1
+    fi
+}
+check_exe "$build/zarvel.exe"
 
 # Runs a program under Wine once more only when Wine itself lost its server ("wine client error"), which
 # happens here now and then on a loaded machine; a test's own failure is never run again.

@@ -2,11 +2,66 @@
 
 #ifdef _WIN32
 
-// Windows has no unnamed files and no such calls to stand between: the seam lets everything through.
+#include <windows.h>
+
+#include <cstring>
+
+// Windows has no unnamed files and no such calls to stand between. CreateFileW is recorded by pointing the
+// program's own import of it at a recorder: the engine is linked into the test, so its calls go through there.
 namespace enginetest::seam {
 
-void StartRecording() {}
+namespace {
+
+using CreateFileWFn = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+CreateFileWFn systemCreateFileW = nullptr;
+bool recording = false;
+std::vector<Call> recorded;
+
+HANDLE WINAPI RecordingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                   DWORD disposition, DWORD flags, HANDLE model) {
+    if (recording) {
+        std::string narrow;
+        for (const wchar_t* c = name; *c; ++c)
+            narrow += *c < 0x80 ? static_cast<char>(*c) : '?';
+        recorded.push_back({Call::Op::OpenNamed, -1, narrow, ""});
+    }
+    return systemCreateFileW(name, access, share, security, disposition, flags, model);
+}
+
+void HookCreateFileW() {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll) {
+        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
+                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
+                            "CreateFileW") != 0)
+                continue;
+            DWORD old = 0;
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &old);
+            systemCreateFileW = reinterpret_cast<CreateFileWFn>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(&RecordingCreateFileW);
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), old, &old);
+        }
+    }
+}
+
+} // namespace
+
+void StartRecording() {
+    if (!systemCreateFileW)
+        HookCreateFileW();
+    recorded.clear();
+    recording = true;
+}
 std::vector<Call> StopRecording() {
+    recording = false;
+    return std::move(recorded);
+}
+std::vector<std::string> MissingLookups() {
     return {};
 }
 void RefuseUnnamedFiles(bool) {}
@@ -37,6 +92,7 @@ bool refuseUnnamed = false;
 int killAt = 0;
 int calls = 0;
 std::vector<Call> recorded;
+std::vector<std::string> missing;
 std::function<void(const std::string&)> beforeOpen;
 
 template <typename Fn> Fn Next(const char* name) {
@@ -52,6 +108,12 @@ void Counted(Call::Op op, int fd, const char* name, const char* from = "") {
         recorded.push_back({op, fd, name ? name : "", from ? from : ""});
 }
 
+int LookedUp(int result, const char* path) {
+    if (recording && result != 0 && errno == ENOENT)
+        missing.emplace_back(path);
+    return result;
+}
+
 bool IsUnnamed(int flags) {
     return (flags & O_TMPFILE) == O_TMPFILE;
 }
@@ -60,12 +122,17 @@ bool IsUnnamed(int flags) {
 
 void StartRecording() {
     recorded.clear();
+    missing.clear();
     recording = true;
 }
 
 std::vector<Call> StopRecording() {
     recording = false;
     return std::move(recorded);
+}
+
+std::vector<std::string> MissingLookups() {
+    return missing;
 }
 
 void RefuseUnnamedFiles(bool refuse) {
@@ -123,6 +190,21 @@ int openat(int dirfd, const char* path, int flags, ...) {
     if (fd >= 0 && seam::recording && (seam::IsUnnamed(flags) || (flags & O_CREAT)))
         seam::recorded.push_back({seam::IsUnnamed(flags) ? Call::Op::OpenUnnamed : Call::Op::OpenNamed, fd, path, ""});
     return fd;
+}
+
+int stat(const char* path, struct stat* st) {
+    static const auto next = seam::Next<int (*)(const char*, struct stat*)>("stat");
+    return seam::LookedUp(next(path, st), path);
+}
+
+int lstat(const char* path, struct stat* st) {
+    static const auto next = seam::Next<int (*)(const char*, struct stat*)>("lstat");
+    return seam::LookedUp(next(path, st), path);
+}
+
+int fstatat(int dirfd, const char* path, struct stat* st, int flags) {
+    static const auto next = seam::Next<int (*)(int, const char*, struct stat*, int)>("fstatat");
+    return seam::LookedUp(next(dirfd, path, st, flags), path);
 }
 
 int fsync(int fd) {

@@ -10,7 +10,9 @@
 
 namespace enginetest::seam {
 
-// One call that decides what a crash leaves behind. `fd` is the descriptor the call works on (for a link, the
+// One call that decides what a crash leaves behind. On Windows only the names handed to CreateFileW are
+// recorded (as OpenNamed, the name in UTF-8 with anything beyond ASCII as '?'): Wine opens names that Windows
+// would refuse, so what the system was handed is what a test can check. `fd` is the descriptor the call works on (for a link, the
 // file being named; for an unnamed open, the one it returned); `name` the entry it names, removes or opens.
 struct Call {
     enum class Op { OpenUnnamed, OpenNamed, Flush, Link, Rename, Remove } op;
@@ -21,6 +23,8 @@ struct Call {
 
 void StartRecording();
 std::vector<Call> StopRecording();
+// The names looked up (stat, lstat, fstatat) and not found between the last StartRecording and StopRecording.
+std::vector<std::string> MissingLookups();
 
 // Unnamed files are refused as a file system without them would refuse them.
 void RefuseUnnamedFiles(bool refuse);
