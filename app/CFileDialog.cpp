@@ -119,6 +119,8 @@ bool CFileDialog::Show(bool open) {
         chosen = true;
     } catch (const RunTimeError& error) {
         showError("Show", error.number, error.description);
+    } catch (const DialogFailure& failure) {
+        showError("Show", failure.number, failure.description.c_str());
     } catch (const std::bad_alloc&) {
         showError("Show", kOutOfMemory.number, kOutOfMemory.description);
     } catch (const std::exception&) {

@@ -45,6 +45,13 @@ constexpr std::uint32_t BrowseForFile = FileMustExist | CreatePrompt | HideReadO
 
 enum class DialogKind { Open, Save };
 
+// Thrown by a backend whose dialog failed in a way the user must hear of (a name picked that does not fit the
+// record's buffer); CFileDialog shows it in its own error box, and Show() returns false.
+struct DialogFailure {
+    int number;
+    std::string description;
+};
+
 // The one platform call behind CFileDialog. Like the system call it stands for, run() returns nonzero
 // when the user chose a file, having written the full path into lpstrFile and the bare name into
 // lpstrFileTitle (each ended by NUL), and 0 on cancel or failure.

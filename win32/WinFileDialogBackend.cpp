@@ -7,6 +7,7 @@
 #endif
 #include <windows.h>
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <algorithm>
@@ -42,6 +43,9 @@ private:
     bool m_set;
     std::vector<wchar_t> m_chars;
 };
+
+constexpr const char* NameTooLong =
+    "Chuni hui file ka rasta 259 huroof se lamba hai. Rasta khane main likhen, ya file ko khane per chhoren";
 
 DWORD structSize(std::uint32_t recordSize) {
     // The 76-byte record is the layout without the reserved tail; on 64-bit Windows that layout is
@@ -87,6 +91,11 @@ std::int32_t WinFileDialogBackend::run(DialogKind kind, OpenFileNameRecord& reco
     ofn.lpTemplateName = templateName.data();
 
     const BOOL chosen = kind == DialogKind::Open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
+    // The record's name buffer holds 259 characters. A longer name picked there must not end like a cancel,
+    // with the box silently left as it was: the user is told, and can type the name or drop the file instead,
+    // which take names of any length.
+    if (!chosen && CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+        throw DialogFailure{FNERR_BUFFERTOOSMALL, NameTooLong};
 
     record.nFilterIndex = static_cast<std::int32_t>(ofn.nFilterIndex);
     record.Flags = ofn.Flags;

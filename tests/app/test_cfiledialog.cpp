@@ -231,6 +231,17 @@ TEST(CFileDialog, ErrorsShowABoxAndNoDialog) {
     }
 }
 
+TEST(CFileDialog, BackendFailureIsToldAndKeepsNames) {
+    auto backend = recording();
+    backend->reply = [](DialogKind, OpenFileNameRecord&) -> std::int32_t { throw DialogFailure{12291, "too long"}; };
+    CFileDialog dialog(backend);
+    dialog.setFileName(u"kept");
+    EXPECT_FALSE(dialog.Show(true));
+    ASSERT_EQ(backend->errors.size(), 1u);
+    EXPECT_EQ(backend->errors.front().text, "Error: 12291. too long");
+    EXPECT_EQ(dialog.FileName(), u"kept");
+}
+
 TEST(CFileDialog, UnreadableNameIsNoChoice) {
     // A name whose NUL lies beyond the 16-bit position cannot be trimmed; that must not pass for success.
     auto backend = recording();
