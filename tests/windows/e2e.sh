@@ -12,6 +12,13 @@ if [ -z "${ZARVEL_E2E_INNER:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$wine" "$exe"
 fi
 
+# The main window's title as app/ writes it: "Zarvel v" and the version, each written once there.
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+title_prefix=$(sed -n 's/.*Title = "\([^"]*\)" ZARVEL_VERSION_TEXT;.*/\1/p' "$repo/app/MainWindow.h")
+version=$(sed -n 's/^#define ZARVEL_VERSION_TEXT "\([^"]*\)"/\1/p' "$repo/app/Version.h")
+[ -n "$title_prefix" ] && [ -n "$version" ] || { echo "FAIL: no title in app/"; exit 1; }
+title_pattern=$(printf '%s' "$title_prefix$version" | sed 's/[.[\*^$]/\\&/g')
+
 work=$(mktemp -d)
 pid=
 cleanup() {
@@ -48,7 +55,7 @@ cp "$work/data.bin" "$work/original.keep"
 start=$(date +%s%N)
 "$wine" "$exe" &
 pid=$!
-main=$(window_named 'Zarvel v1\.0\.0') || fail "main window did not appear"
+main=$(window_named "$title_pattern") || fail "main window did not appear"
 echo "zarvel.exe visible after $((($(date +%s%N) - start) / 1000000)) ms"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$main")"
@@ -90,3 +97,33 @@ left=$(cd "$work" && ls -A | sort | tr '\n' ' ')
 expected=$(cd "$work" && { echo data.bin; echo original.keep; echo "$pieces" | xargs -n1 basename; } | sort | tr '\n' ' ')
 [ "$left" = "$expected" ] || fail "left in the folder: $left"
 echo "PASS: split, join, About and exit under Wine"
+
+# The session ends during a run: the run stops and its temporary piece goes before the program does. A slow
+# flush holds the run at its first piece's end.
+session="$work/session"
+mkdir -p "$session/files"
+g++ -std=c++17 -O2 -shared -fPIC -o "$session/slowio.so" "$repo/tests/preload/slowio.cpp" -ldl ||
+    fail "could not build the slow flush"
+head -c 2500000 /dev/urandom >"$session/files/data.bin"
+# A server of its own: with no window manager, Wine gives a second program of the same server no foreground, so
+# its keys would go nowhere.
+"$(dirname "$wine")/wineserver" -w
+LD_PRELOAD="$session/slowio.so" ZARVEL_SLOW_FSYNC_MS=3000 "$wine" "$exe" &
+pid=$!
+main=$(window_named "$title_pattern") || fail "main window did not appear for the session row"
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$main")"
+click 50 45
+xdotool type --delay 20 "$(windows_path "$session/files/data.bin")"
+click 60 90
+xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
+xdotool type --delay 20 1
+click 30 129
+timeout 20 bash -c "until ls -A '$session/files' | grep -q '^\.zarvel-.*\.tmp\$'; do sleep 0.05; done" ||
+    fail "the run wrote no temporary piece"
+"$wine" wineboot --end-session
+timeout 30 bash -c "while kill -0 $pid 2>/dev/null; do sleep 0.1; done" || fail "zarvel.exe outlived the session"
+pid=
+left=$(ls -A "$session/files" | tr '\n' ' ')
+[ "$left" = "data.bin " ] || fail "left after the session's end: $left"
+echo "PASS: a session's end during a run leaves no temporary file"
