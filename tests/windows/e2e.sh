@@ -39,6 +39,15 @@ window_named() {
 }
 # Clicks the main window at (x, y) of its inside.
 click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; }
+# Split: the path into txtSFName, 1 (MB) into txtSegSize, then the start picture.
+start_split() {
+    click 50 45
+    xdotool type --delay 20 "$(windows_path "$1")"
+    click 60 90
+    xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
+    xdotool type --delay 20 1
+    click 30 129
+}
 answer_box() {
     local box
     box=$(window_named "$1") || fail "no box \"$1\""
@@ -60,13 +69,7 @@ echo "zarvel.exe visible after $((($(date +%s%N) - start) / 1000000)) ms"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$main")"
 
-# Split: the path into txtSFName, 1 (MB) into txtSegSize, then the start picture.
-click 50 45
-xdotool type --delay 20 "$(windows_path "$work/data.bin")"
-click 60 90
-xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
-xdotool type --delay 20 1
-click 30 129
+start_split "$work/data.bin"
 answer_box 'Kamiyaabi!'
 pieces=$(find "$work" -name 'data.bin?*' | sort)
 [ "$(echo "$pieces" | wc -l)" -eq 3 ] || fail "split made: $pieces"
@@ -98,32 +101,24 @@ expected=$(cd "$work" && { echo data.bin; echo original.keep; echo "$pieces" | x
 [ "$left" = "$expected" ] || fail "left in the folder: $left"
 echo "PASS: split, join, About and exit under Wine"
 
-# The session ends during a run: the run stops and its temporary piece goes before the program does. A slow
-# flush holds the run at its first piece's end.
+# The session ends during a run held at its first piece's flush: the program cleans up and ends by itself. Each
+# launch gets a server of its own: without a window manager, Wine gives a second program of one server no
+# foreground, and its keys would go nowhere.
 session="$work/session"
 mkdir -p "$session/files"
-g++ -std=c++17 -O2 -shared -fPIC -o "$session/slowio.so" "$repo/tests/preload/slowio.cpp" -ldl ||
-    fail "could not build the slow flush"
+g++ -std=c++17 -O2 -shared -fPIC -o "$session/slowio.so" "$repo/tests/preload/slowio.cpp" -ldl
 head -c 2500000 /dev/urandom >"$session/files/data.bin"
-# A server of its own: with no window manager, Wine gives a second program of the same server no foreground, so
-# its keys would go nowhere.
 "$(dirname "$wine")/wineserver" -w
 LD_PRELOAD="$session/slowio.so" ZARVEL_SLOW_FSYNC_MS=3000 "$wine" "$exe" &
 pid=$!
-main=$(window_named "$title_pattern") || fail "main window did not appear for the session row"
+main=$(window_named "$title_pattern") || fail "main window did not appear again"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$main")"
-click 50 45
-xdotool type --delay 20 "$(windows_path "$session/files/data.bin")"
-click 60 90
-xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
-xdotool type --delay 20 1
-click 30 129
+start_split "$session/files/data.bin"
 timeout 20 bash -c "until ls -A '$session/files' | grep -q '^\.zarvel-.*\.tmp\$'; do sleep 0.05; done" ||
     fail "the run wrote no temporary piece"
 "$wine" wineboot --end-session
 timeout 30 bash -c "while kill -0 $pid 2>/dev/null; do sleep 0.1; done" || fail "zarvel.exe outlived the session"
 pid=
-left=$(ls -A "$session/files" | tr '\n' ' ')
-[ "$left" = "data.bin " ] || fail "left after the session's end: $left"
+[ "$(ls -A "$session/files")" = data.bin ] || fail "left after the session's end: $(ls -A "$session/files")"
 echo "PASS: a session's end during a run leaves no temporary file"
