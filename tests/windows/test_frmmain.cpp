@@ -212,6 +212,7 @@ TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsTextAndBorder) {
         if (control.kind == Layout::Kind::TextBox && control.look.border == Layout::Border::Flat) {
             EXPECT_EQ(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
             if (std::string(control.parent) == "picCHolder_0") {
+                RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
                 HDC dc = GetWindowDC(hwnd);
                 EXPECT_EQ(GetPixel(dc, 1, 5), GetSysColor(COLOR_WINDOW));
                 ReleaseDC(hwnd, dc);
@@ -364,7 +365,7 @@ TEST_F(FrmMainTest, AboutStaysModalOverARunThatEndsAndClosesOnAltO) {
     const std::pair<POINT, int> pixels[] = {{at("cmdOK", 30, 375), COLOR_ACTIVEBORDER},
                                             {at("Line1", 75, 0), COLOR_BTNSHADOW},
                                             {at("Label_3", 1920, 225), COLOR_ACTIVEBORDER}}; // past the link's text
-    bool boxUnderAbout = true, ownerEnabled = true;
+    bool boxUnderAbout = true, ownerEnabled = true, closedByAltO = false;
     std::atomic<bool> done{false};
     std::thread user([&] {
         if (HWND about = waitFor([] {
@@ -384,6 +385,11 @@ TEST_F(FrmMainTest, AboutStaysModalOverARunThatEndsAndClosesOnAltO) {
             boxUnderAbout = FindWindowW(L"#32770", nullptr) != nullptr;
             ownerEnabled = IsWindowEnabled(running.hwnd());
             SendMessageW(FindWindowExW(about, nullptr, L"Button", nullptr), WM_SYSKEYDOWN, 'O', 1 | 1 << 29);
+            for (int tries = 0; tries < 500 && IsWindow(about); ++tries)
+                Sleep(10);
+            closedByAltO = !IsWindow(about);
+            if (!closedByAltO)
+                PostMessageW(about, WM_CLOSE, 0, 0); // so that a failure ends the test rather than hangs it
         }
         const std::wstring title = wide(Messages::title(Messages::Outcome::SplitSuccess));
         if (HWND box = waitFor([&] { return FindWindowW(L"#32770", title.c_str()); }))
@@ -396,6 +402,7 @@ TEST_F(FrmMainTest, AboutStaysModalOverARunThatEndsAndClosesOnAltO) {
     user.join();
     EXPECT_FALSE(boxUnderAbout);
     EXPECT_FALSE(ownerEnabled);
+    EXPECT_TRUE(closedByAltO);
 }
 
 TEST_F(FrmMainTest, SessionEndDuringARunReturnsOnceTheEngineHasCleanedUp) {
