@@ -37,27 +37,23 @@ std::wstring textOf(HWND control) {
     return text;
 }
 
-template <class Done> bool pumpUntil(Done done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        MSG message{};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    }
-    return true;
-}
-
 void pump() {
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+template <class Done> bool pumpUntil(Done done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        pump();
+        Sleep(5);
+    }
+    return true;
 }
 
 void click(HWND control, UINT down = WM_LBUTTONDOWN) {
