@@ -1,75 +1,75 @@
 #pragma once
 
+#include "app/Colours.h"
+#include "app/Keys.h"
 #include "app/Layout.h"
-#include "win32/Gdi.h"
 
 #include <windows.h>
 
 #include <functional>
-#include <map>
-#include <string>
+#include <string_view>
 #include <vector>
 
-// The skinned controls of both windows, built from their layout table: pictures and picture boxes, labels, text
-// boxes, a push button and a line. A clickable one tells its window by WM_COMMAND with BN_CLICKED, from a mouse
-// click or from Space or Enter while it has the focus.
+// The controls of both windows, built from their layout table and drawn by its looks: pictures and picture boxes,
+// labels, text boxes, a push button and a line. They decide nothing: each tells its top-level window, by the
+// messages below with its id in wParam, what the mouse and the keyboard did and when it took the focus.
 namespace Controls {
 
-// The skin's colours.
-constexpr COLORREF Silver = RGB(192, 192, 192);
-constexpr COLORREF LightGrey = RGB(224, 224, 224);
-constexpr COLORREF MidGrey = RGB(128, 128, 128);
-
-// The first control's command id; the others follow in table order.
+// The first row's id; the others follow in table order.
 constexpr int FirstId = 1000;
+
+// A mouse button went down or up on a control. lParam: the button (0 left, 1 right, 2 middle) in the low word;
+// in the high word MouseDown, and MouseOver when it went up over the control.
+constexpr UINT WM_CONTROL_MOUSE = WM_APP + 10;
+constexpr WORD MouseDown = 1;
+constexpr WORD MouseOver = 2;
+// A key went down on the control that has the focus. lParam: a const Keys::Press*. TRUE when the window took it;
+// the control then ignores the key and the character it makes.
+constexpr UINT WM_CONTROL_KEY = WM_APP + 11;
+// The control took the focus.
+constexpr UINT WM_CONTROL_FOCUS = WM_APP + 12;
 
 // Draws a control's inside in place of its picture, into a device context the size of the control.
 using Painter = std::function<void(HDC dc, const RECT& inside)>;
 
-struct Look {
-    COLORREF back = Silver;
-    COLORREF pressedBack = Silver; // while the mouse button is down on a clickable control
-    COLORREF fore = RGB(0, 0, 0);  // a label's text
-    HFONT font = nullptr;          // a label's, when not the window's
-    bool border = false;           // a flat one-pixel frame
-    bool sunken = false;           // a sunken three-dimensional frame
-    bool clickable = false;
-    LPCWSTR cursor = nullptr; // over a clickable control; the hand when none
-};
-
-// The window's controls by design name, each also under its table row.
+// A window's controls by table row.
 struct Built {
-    std::map<std::string, HWND> byName;
-    std::vector<HWND> inTableOrder;
+    const std::vector<Layout::Control>* table = nullptr;
+    std::vector<HWND> rows;
     HWND toolTips = nullptr;
 
-    HWND operator[](const std::string& name) const { return byName.at(name); }
+    // A name that is not in the table is a programming error.
+    HWND named(std::string_view name) const;
+    // The row a control's id stands for, or none.
+    const Layout::Control* rowOfId(int id) const;
+    const Layout::Control* rowOf(HWND control) const;
 };
 
-void registerClasses(HINSTANCE instance);
+bool registerClasses(HINSTANCE instance);
 
-// Creates every control of the table in `window` at the screen's density, stacked in table order (the later
-// in front), with their tool tips and accessible names.
-Built build(HWND window, const std::vector<Layout::Control>& table, UINT dpi);
+// Creates every control of the table in `window` at the screen's density, stacked in table order (the later in
+// front), with their tool tips and accessible names. `ground` is the window's own colour, which its transparent
+// labels show. False, with nothing left behind, when the system made one of them not.
+bool build(HWND window, const std::vector<Layout::Control>& table, UINT dpi, Colours::Colour ground, Built& built);
+void destroy(Built& built);
 
 // A text box then takes the first of the files dropped on it as its whole text.
 void acceptFileDrops(HWND box);
-void setLook(HWND control, const Look& look);
 void setPainter(HWND control, Painter painter);
-bool isPressed(HWND control);
-// An image or a label: on the other platform drawn on its container, so never above a true window there.
-bool isLightweight(HWND control);
+void setPressed(HWND control, bool pressed);
+
+// The design's colour on this system: a system colour follows the user's theme.
+COLORREF colour(Colours::Colour colour);
 
 // One pixel of the design at the screen's density.
 inline int scaled(int pixels, UINT dpi) {
     return MulDiv(pixels, static_cast<int>(dpi), 96);
 }
 
-// The window's font at the screen's density, made once per density.
-HFONT font(UINT dpi);
+// A key message in the window's own terms: the auto-repeat from bit 30, Alt from bit 29 of a system key.
+Keys::Press pressOf(UINT message, WPARAM key, LPARAM flags);
 
-// Tab and Shift+Tab through the table's tab places, skipping what is hidden or disabled; true when the key
-// was taken.
-bool moveFocus(const std::vector<Layout::Control>& table, const Built& controls, bool backwards);
+// Tab and Shift+Tab through the table's tab places, skipping what is hidden or disabled; true when it moved.
+bool moveFocus(const Built& built, bool backwards);
 
 } // namespace Controls

@@ -47,6 +47,24 @@ private:
     HGDIOBJ m_previous;
 };
 
+// The screen's or a window's device context for one scope: each one not given back is one fewer for the whole
+// desktop, and measuring or drawing a frame asks for one every time.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : m_window(window), m_dc(GetDC(window)) {}
+    ~WindowDc() {
+        if (m_dc)
+            ReleaseDC(m_window, m_dc);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};
+
 // BeginPaint and EndPaint around one WM_PAINT.
 class PaintDc {
 public:

@@ -2,132 +2,155 @@
 
 #include "app/About.h"
 #include "app/Layout.h"
-#include "win32/Controls.h"
+#include "win32/Fonts.h"
 #include "win32/Text.h"
+#include "win32/UiState.h"
 #include "win32/resource.h"
 
 #include <shellapi.h>
 
-namespace frmAbout {
 namespace {
 
 constexpr wchar_t ClassName[] = L"ZarvelAbout";
-HWND g_window = nullptr;
-Controls::Built g_controls;
+constexpr DWORD Style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-void Label_Click() {
-    // Opening the page is a courtesy: whatever fails, the window stays as it is.
-    ShellExecuteW(g_window, L"open", Text::wide(About::MakerAddress).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+} // namespace
+
+bool frmAbout::registerClass(HINSTANCE instance) {
+    WNDCLASSEXW window{};
+    window.hInstance = instance;
+    window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_ACTIVEBORDER + 1);
+    window.lpszClassName = ClassName;
+    return BaseWindow::registerClass(window);
 }
 
-void style(UINT dpi) {
-    Controls::Look picture;
-    picture.sunken = true;
-    Controls::setLook(g_controls["Picture1"], picture);
+frmAbout::frmAbout(HWND owner, UINT dpi, bool cuesAlways) : m_owner(owner), m_dpi(dpi), m_form(*this, cuesAlways) {}
 
-    // The link's own face, made once; the window's font where it is missing.
-    static const Gdi::Font linkFont(CreateFontW(-Controls::scaled(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                                DEFAULT_QUALITY, FF_SCRIPT, L"Comic Sans MS"));
-    Controls::Look link;
-    link.fore = RGB(0, 0, 0xC0);
-    link.font = linkFont.get();
-    link.clickable = true;
-    link.cursor = IDC_ARROW;
-    Controls::setLook(g_controls["Label_3"], link);
+frmAbout::~frmAbout() {
+    if (m_hwnd)
+        DestroyWindow(m_hwnd);
+}
 
-    Controls::setPainter(g_controls["Image1"], [](HDC dc, const RECT& inside) {
+bool frmAbout::open() {
+    RECT frame{0, 0, Controls::scaled(About::InnerWidth, m_dpi), Controls::scaled(About::InnerHeight, m_dpi)};
+    AdjustWindowRectExForDpi(&frame, Style, FALSE, WS_EX_TOOLWINDOW, m_dpi);
+    RECT over{};
+    GetWindowRect(m_owner, &over);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    const int left = (over.left + over.right - width) / 2, top = (over.top + over.bottom - height) / 2;
+    if (!create(WS_EX_TOOLWINDOW, ClassName, Text::wide(About::Title).c_str(), Style,
+                RECT{left, top, left + width, top + height}, m_owner))
+        return false;
+    if (!Controls::build(m_hwnd, Layout::aboutWindow(), m_dpi, Colours::ActiveBorder, m_controls)) {
+        DestroyWindow(m_hwnd);
+        return false;
+    }
+    style();
+    UiState::apply(m_hwnd, m_form.focus().cuesShown());
+    return true;
+}
+
+void frmAbout::style() {
+    SendMessageW(control("Label_3"), WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::link(m_dpi)), FALSE);
+    Controls::setPainter(control("Image1"), [](HDC dc, const RECT& inside) {
         const auto icon = static_cast<HICON>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ZARVEL), IMAGE_ICON, 16, 16, LR_SHARED));
         DrawIconEx(dc, 0, 0, icon, inside.right, inside.bottom, 0, nullptr, DI_NORMAL);
     });
 }
 
-LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED && reinterpret_cast<HWND>(lParam) == g_controls["cmdOK"])
-            DestroyWindow(hwnd);
-        else if (HIWORD(wParam) == BN_CLICKED && reinterpret_cast<HWND>(lParam) == g_controls["Label_3"])
-            Label_Click();
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        g_window = nullptr;
-        g_controls = {};
-        return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// OK is neither the default nor the cancel button: Esc does nothing, Enter presses OK only while it has the
-// focus; Tab goes through the window's own order.
-bool preTranslate(const MSG& message) {
-    if (message.message != WM_KEYDOWN || (message.hwnd != g_window && !IsChild(g_window, message.hwnd)))
+bool frmAbout::showModal() {
+    if (!open())
         return false;
-    if (message.wParam == VK_TAB)
-        return Controls::moveFocus(Layout::aboutWindow(), g_controls, GetKeyState(VK_SHIFT) < 0);
-    if (message.wParam == VK_RETURN && GetFocus() == g_controls["cmdOK"]) {
-        SendMessageW(g_controls["cmdOK"], BM_CLICK, 0, 0);
-        return true;
-    }
-    return message.wParam == VK_ESCAPE || message.wParam == VK_RETURN;
-}
-
-HWND create(HWND owner, UINT dpi) {
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    RECT frame{0, 0, Controls::scaled(About::InnerWidth, dpi), Controls::scaled(About::InnerHeight, dpi)};
-    AdjustWindowRectExForDpi(&frame, style, FALSE, WS_EX_TOOLWINDOW, dpi);
-    RECT over{};
-    GetWindowRect(owner, &over);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    return CreateWindowExW(WS_EX_TOOLWINDOW, ClassName, Text::wide(About::Title).c_str(), style,
-                           (over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2, width, height,
-                           owner, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
-} // namespace
-
-void registerClass(HINSTANCE instance) {
-    WNDCLASSEXW window{};
-    window.cbSize = sizeof window;
-    window.lpfnWndProc = windowProc;
-    window.hInstance = instance;
-    window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window.lpszClassName = ClassName;
-    RegisterClassExW(&window);
-}
-
-void showModal(HWND owner, UINT dpi) {
-    if (g_window)
-        return;
-    g_window = create(owner, dpi);
-    if (!g_window)
-        return;
-    g_controls = Controls::build(g_window, Layout::aboutWindow(), dpi);
-    style(dpi);
-    EnableWindow(owner, FALSE);
-    ShowWindow(g_window, SW_SHOW);
-    SetFocus(g_controls["cmdOK"]);
+    EnableWindow(m_owner, FALSE);
+    ShowWindow(m_hwnd, SW_SHOW);
+    m_form.opened();
+    m_shown = true;
     MSG message{};
-    while (g_window && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (preTranslate(message))
-            continue;
+    while (m_shown && GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     // A quit that arrived while the window was open belongs to the loop of the program.
     if (message.message == WM_QUIT)
         PostQuitMessage(static_cast<int>(message.wParam));
-    EnableWindow(owner, TRUE);
-    SetActiveWindow(owner);
+    // The owner comes back before this window goes, so that the system activates it and no other program.
+    EnableWindow(m_owner, TRUE);
+    DestroyWindow(m_hwnd);
+    return true;
 }
 
-HWND current() {
-    return g_window;
+const char* frmAbout::nameOf(WPARAM id) const {
+    const Layout::Control* row = m_controls.rowOfId(static_cast<int>(id));
+    return row ? row->name : "";
 }
 
-} // namespace frmAbout
+bool frmAbout::onKey(const char* control, const Keys::Press& press) {
+    if (m_form.keyPressed(control, press))
+        return true;
+    return press.key == Keys::Key::Tab && !press.ctrl && !press.alt && Controls::moveFocus(m_controls, press.shift);
+}
+
+void frmAbout::onMouse(const char* control, LPARAM event) {
+    // The link acts on a left click that ends over it, like a button.
+    if (LOWORD(event) == 0 && HIWORD(event) == Controls::MouseOver)
+        m_form.clicked(control);
+}
+
+LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED)
+            m_form.clicked(nameOf(LOWORD(wParam)));
+        return 0;
+    case Controls::WM_CONTROL_MOUSE:
+        onMouse(nameOf(wParam), lParam);
+        return 0;
+    case Controls::WM_CONTROL_KEY:
+        return onKey(nameOf(wParam), *reinterpret_cast<const Keys::Press*>(lParam));
+    case Controls::WM_CONTROL_FOCUS:
+        m_form.focusMoved(nameOf(wParam));
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (onKey("", Controls::pressOf(message, wParam, lParam)))
+            return 0;
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && m_shown) {
+            m_form.activated();
+            return 0;
+        }
+        break;
+    case WM_QUERYUISTATE:
+        return UiState::query(m_form.focus().cuesShown());
+    case WM_CHANGEUISTATE:
+        if (!UiState::allows(wParam, m_form.focus().cuesShown()))
+            return 0;
+        break;
+    case WM_CLOSE:
+        close();
+        return 0;
+    }
+    return defaultHandling(message, wParam, lParam);
+}
+
+void frmAbout::focus(const std::string& control) {
+    SetFocus(this->control(control));
+}
+
+void frmAbout::showCues() {
+    UiState::apply(m_hwnd, true);
+}
+
+void frmAbout::close() {
+    m_shown = false;
+    // The modal loop sees the end at its next message, which may otherwise be long in coming.
+    PostMessageW(m_hwnd, WM_NULL, 0, 0);
+}
+
+void frmAbout::openAddress(const std::string& address) {
+    // Opening the page is a courtesy: whatever fails, the window stays as it is.
+    ShellExecuteW(m_hwnd, L"open", Text::wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}

@@ -1,16 +1,45 @@
 #pragma once
 
+#include "app/AboutForm.h"
+#include "win32/BaseWindow.h"
+#include "win32/Controls.h"
+
 #include <windows.h>
 
-// The About window: the program's picture, the maker's address and OK, modal over the main window.
-namespace frmAbout {
+#include <string>
+#include <string_view>
 
-void registerClass(HINSTANCE instance);
+// The About window: the program's picture, the maker's address and OK, modal over the main window. It draws and
+// turns the system's events into AboutForm's calls; the form decides.
+class frmAbout : public BaseWindow<frmAbout>, private AboutFace {
+public:
+    static bool registerClass(HINSTANCE instance);
 
-// Shows the window centred over `owner`, which takes no input until OK closes it.
-void showModal(HWND owner, UINT dpi);
+    frmAbout(HWND owner, UINT dpi, bool cuesAlways);
+    ~frmAbout();
 
-// The open About window, or none; for tests, which close it by a message.
-HWND current();
+    // Shows the window centred over the owner, which takes no input until the window has closed. False, with
+    // the owner as it was, when the system made no window.
+    bool showModal();
+    HWND control(std::string_view name) const { return m_controls.named(name); }
 
-} // namespace frmAbout
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void focus(const std::string& control) override;
+    void showCues() override;
+    void close() override;
+    void openAddress(const std::string& address) override;
+
+    bool open();
+    void style();
+    const char* nameOf(WPARAM id) const;
+    bool onKey(const char* control, const Keys::Press& press);
+    void onMouse(const char* control, LPARAM event);
+
+    HWND m_owner;
+    UINT m_dpi;
+    AboutForm m_form;
+    Controls::Built m_controls;
+    bool m_shown = false;
+};

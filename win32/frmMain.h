@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Mode.h"
-#include "app/WorkerRun.h"
+#include "app/MainForm.h"
+#include "win32/BaseWindow.h"
 #include "win32/Controls.h"
 #include "win32/Gdi.h"
 
@@ -9,61 +9,70 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
-// The main window: its controls from the shared layout table, the two modes' tabs, the browse labels, drops,
-// and the start action through the shared run, whose end arrives as a posted message.
-class frmMain {
+// The main window: it draws the controls of the shared layout table and the progress box, and turns the system's
+// events (mouse, keys, focus, activation, timer, close, the session's end) into MainForm's calls; the form
+// decides what they mean.
+class frmMain : public BaseWindow<frmMain>, private MainFace {
 public:
-    static void registerClass(HINSTANCE instance);
+    static bool registerClass(HINSTANCE instance);
+    // The user's choice to see the focus frame at once rather than after the first key.
+    static bool systemShowsCues();
 
-    // Creates the window, hidden, at the system's density; empty routines are the real engine's.
-    explicit frmMain(WorkerRun::Engine engine = {});
+    // Creates the window, hidden, at the system's density; empty routines are the real engine's. hwnd() is
+    // empty when the system made no window.
+    explicit frmMain(WorkerRun::Engine engine = {}, bool cuesAlways = systemShowsCues());
     // A run still going is stopped, and its clean-up waited for.
     ~frmMain();
-    frmMain(const frmMain&) = delete;
-    frmMain& operator=(const frmMain&) = delete;
 
-    HWND hwnd() const { return m_hwnd; }
-    HWND control(const std::string& name) const { return m_controls[name]; }
-    Mode mode() const { return m_iMode; }
+    HWND control(std::string_view name) const { return m_controls.named(name); }
     UINT dpi() const { return m_dpi; }
     // The progress box's picture inside its border, as last drawn.
     HBITMAP progressCanvas() const { return m_canvas.get(); }
 
-    // Takes the keys a dialog would: Tab and Shift+Tab in the window's own order. Call for every message.
-    bool preTranslate(const MSG& message);
     void spProg(std::int16_t percent);
 
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // MainFace
+    std::u16string text(const std::string& box) const override;
+    void setText(const std::string& box, const std::u16string& text) override;
+    void setEnabled(const std::string& control, bool enabled) override;
+    void stack(const std::vector<std::string>& lowestFirst) override;
+    void setPressed(const std::string& control, bool pressed) override;
+    void drawProgress(std::int16_t percent) override { spProg(percent); }
+    void focus(const std::string& control) override;
+    void showCues() override;
+    void runFrames(bool on) override;
+    void showBox(Messages::Outcome outcome, std::int16_t count) override;
+    void showAbout() override;
+    std::uintptr_t dialogOwner() const override { return reinterpret_cast<std::uintptr_t>(m_hwnd); }
+    void hide() override;
+    void close() override;
 
-    void onCreate();
-    void onCommand(HWND control);
-    void onSurfacePressed();
-    void onClose();
-    void onFrame();
-    void onRunEnded();
+    bool buildControls();
+    const char* nameOf(WPARAM id) const;
+    bool onKey(const char* control, const Keys::Press& press);
+    void onControlMouse(const char* control, LPARAM event);
+    LRESULT onActivate(WPARAM wParam, LPARAM lParam);
+    void onEndSession();
     void onDpiChanged(UINT dpi, const RECT& suggested);
+    void paintProgress(HDC dc);
+    void drawCanvas(std::int16_t percent);
 
-    void imgTab_Click(int index);
-    void imgInfo_Click();
-    void browseInto(HWND box);
-    void Picture4_Click();
-
-    void styleControls();
-    void drawProgress(std::int16_t percent);
-    void bringToFront(HWND control);
-
-    HWND m_hwnd = nullptr;
     UINT m_dpi = 96;
+    bool m_cuesAlways;
     Controls::Built m_controls;
     Gdi::Bitmap m_canvas;
-    Mode m_iMode = Mode::Split;
     std::int16_t m_percent = 0;
-    bool m_closedInRun = false;
-    // The window the worker posts the end to, read on the worker's thread; it outlives the run (declared first).
-    std::atomic<HWND> m_endTarget{nullptr};
-    WorkerRun m_run;
+    // Each container's order as last stacked, for controls made again at another density.
+    std::map<std::string, std::vector<std::string>> m_stacks;
+    // The window the worker's wake goes to, read on the worker's thread; it outlives the run (declared first).
+    std::atomic<HWND> m_wakeTarget{nullptr};
+    MainForm m_form;
 };

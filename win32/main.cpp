@@ -1,33 +1,33 @@
 // Zarvel for Windows: the main window over the shared rules and the engine.
+#include "win32/Com.h"
 #include "win32/frmAbout.h"
 #include "win32/frmMain.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 #include <windows.h>
 
+namespace {
+
+// What the program ends with when the system would not give it its window.
+constexpr int NoWindow = 1;
+
+} // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    // COM for the accessibility properties and the shell's file dialog; controls 6 for the tool tips.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // COM for the accessibility properties and the shell's file dialog; without it the window still works.
+    const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    frmMain::registerClass(instance);
-    frmAbout::registerClass(instance);
-    int code = 0;
-    {
-        frmMain window;
-        if (!window.hwnd())
-            return 1;
-        ShowWindow(window.hwnd(), show);
-        MSG message{};
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (window.preTranslate(message))
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        code = static_cast<int>(message.wParam);
+    if (!frmMain::registerClass(instance) || !frmAbout::registerClass(instance))
+        return NoWindow;
+    frmMain window;
+    if (!window.hwnd())
+        return NoWindow;
+    ShowWindow(window.hwnd(), show);
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
-    CoUninitialize();
-    return code;
+    return static_cast<int>(message.wParam);
 }

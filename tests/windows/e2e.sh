@@ -13,6 +13,13 @@ if [ -z "${ZARVEL_E2E_INNER:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$wine" "$exe"
 fi
 
+# The main window's title as app/ writes it: "Zarvel v" and the version, each written once there.
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+title_prefix=$(sed -n 's/.*Title = "\([^"]*\)" ZARVEL_VERSION_TEXT;.*/\1/p' "$repo/app/MainWindow.h")
+version=$(sed -n 's/^#define ZARVEL_VERSION_TEXT "\([^"]*\)"/\1/p' "$repo/app/Version.h")
+[ -n "$title_prefix" ] && [ -n "$version" ] || { echo "FAIL: no title in app/"; exit 1; }
+title_pattern=$(printf '%s' "$title_prefix$version" | sed 's/[.[\*^$]/\\&/g')
+
 work=$(mktemp -d)
 errors=$(mktemp)
 pid=
@@ -34,6 +41,16 @@ window_named() {
 }
 # Clicks the main window at (x, y) of its inside.
 click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; }
+# Split: the path into txtSFName, 1 (MB) into txtSegSize, then the start picture.
+start_split() {
+    click 50 45
+    xdotool key End shift+Home BackSpace
+    xdotool type --delay 20 "$(windows_path "$1")"
+    click 60 90
+    xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
+    xdotool type --delay 20 1
+    click 30 129
+}
 answer_box() {
     local box
     box=$(window_named "$1") || fail "no box \"$1\""
@@ -50,26 +67,18 @@ cp "$work/data.bin" "$work/original.keep"
 start=$(date +%s%N)
 "$wine" "$exe" 2>"$errors" &
 pid=$!
-main=$(window_named 'Zarvel v1\.0\.0') || fail "main window did not appear"
+main=$(window_named "$title_pattern") || fail "main window did not appear"
 echo "zarvel.exe visible after $((($(date +%s%N) - start) / 1000000)) ms"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$main")"
 
 # A device's name: the usual box, the reason on standard error, nothing written.
-click 50 45
-xdotool type --delay 20 "$(windows_path "$work/nul.txt")"
-click 30 129
+start_split "$work/nul.txt"
 answer_box 'Aik masla derpesh hai!'
 grep -q "^zarvel: split refused: '.*nul.txt' is a device's name" "$errors" || fail "no line for the device: $(cat "$errors")"
 
 # Split: the path into txtSFName, 1 (MB) into txtSegSize, then the start picture.
-click 50 45
-xdotool key End shift+Home BackSpace
-xdotool type --delay 20 "$(windows_path "$work/data.bin")"
-click 60 90
-xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
-xdotool type --delay 20 1
-click 30 129
+start_split "$work/data.bin"
 answer_box 'Kamiyaabi!'
 pieces=$(find "$work" -name 'data.bin?*' | sort)
 [ "$(echo "$pieces" | wc -l)" -eq 3 ] || fail "split made: $pieces"
@@ -100,3 +109,25 @@ left=$(cd "$work" && ls -A | sort | tr '\n' ' ')
 expected=$(cd "$work" && { echo data.bin; echo original.keep; echo "$pieces" | xargs -n1 basename; } | sort | tr '\n' ' ')
 [ "$left" = "$expected" ] || fail "left in the folder: $left"
 echo "PASS: split, join, About and exit under Wine"
+
+# The session ends during a run held at its first piece's flush: the program cleans up and ends by itself. Each
+# launch gets a server of its own: without a window manager, Wine gives a second program of one server no
+# foreground, and its keys would go nowhere.
+session="$work/session"
+mkdir -p "$session/files"
+g++ -std=c++17 -O2 -shared -fPIC -o "$session/slowio.so" "$repo/tests/preload/slowio.cpp" -ldl
+head -c 2500000 /dev/urandom >"$session/files/data.bin"
+"$(dirname "$wine")/wineserver" -w
+LD_PRELOAD="$session/slowio.so" ZARVEL_SLOW_FSYNC_MS=3000 "$wine" "$exe" &
+pid=$!
+main=$(window_named "$title_pattern") || fail "main window did not appear again"
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$main")"
+start_split "$session/files/data.bin"
+timeout 20 bash -c "until ls -A '$session/files' | grep -q '^\.zarvel-.*\.tmp\$'; do sleep 0.05; done" ||
+    fail "the run wrote no temporary piece"
+"$wine" wineboot --end-session
+timeout 30 bash -c "while kill -0 $pid 2>/dev/null; do sleep 0.1; done" || fail "zarvel.exe outlived the session"
+pid=
+[ "$(ls -A "$session/files")" = data.bin ] || fail "left after the session's end: $(ls -A "$session/files")"
+echo "PASS: a session's end during a run leaves no temporary file"

@@ -3,7 +3,9 @@
 #include "app/Layout.h"
 #include "app/Messages.h"
 #include "app/WideText.h"
+#include "app/support/Behaviours.h"
 #include "engine/PieceNames.h"
+#include "win32/Controls.h"
 #include "win32/frmAbout.h"
 #include "win32/frmMain.h"
 
@@ -35,25 +37,108 @@ std::wstring textOf(HWND control) {
     return text;
 }
 
+void pump() {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 template <class Done> bool pumpUntil(Done done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        MSG message{};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        pump();
         Sleep(5);
     }
     return true;
 }
 
-void click(HWND control) {
-    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+void click(HWND control, UINT down = WM_LBUTTONDOWN) {
+    SendMessageW(control, down, 0, MAKELPARAM(3, 3));
+    SendMessageW(control, down + 1, 0, MAKELPARAM(3, 3));
 }
+
+// The mode by what the user sees: the panel in front.
+Mode frontMode(const frmMain& window) {
+    for (HWND w = GetWindow(window.control("picCHolder_1"), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == window.control("picCHolder_0"))
+            return Mode::Join;
+    }
+    return Mode::Split;
+}
+
+HWND focusNow() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    return info.hwndFocus;
+}
+
+bool cuesShown(HWND window) {
+    return (SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+}
+
+// The dotted frame on a panel, read from the screen: some pixel of its first inner row is not its ground.
+bool frameDrawn(HWND panel) {
+    RedrawWindow(GetAncestor(panel, GA_ROOT), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    HDC dc = GetDC(panel);
+    bool drawn = false;
+    for (int x = 1; x < 8; ++x)
+        drawn = drawn || GetPixel(dc, x, 1) != RGB(192, 192, 192);
+    ReleaseDC(panel, dc);
+    return drawn;
+}
+
+// A key as the keyboard gives it: posted to the focused control, Ctrl and Shift in the thread's key state.
+void pressKey(const Keys::Press& press) {
+    const WPARAM key = press.key == Keys::Key::Space ? VK_SPACE : press.key == Keys::Key::Enter ? VK_RETURN : VK_TAB;
+    BYTE state[256] = {};
+    state[VK_CONTROL] = press.ctrl ? 0x80 : 0;
+    state[VK_SHIFT] = press.shift ? 0x80 : 0;
+    SetKeyboardState(state);
+    PostMessageW(GetFocus(), WM_KEYDOWN, key, 1 | (press.repeat ? 1 << 30 : 0));
+    pump();
+    const BYTE released[256] = {};
+    SetKeyboardState(const_cast<BYTE*>(released));
+}
+
+template <class Find> HWND waitFor(Find find) {
+    for (int tries = 0; tries < 3000; ++tries) {
+        if (HWND found = find())
+            return found;
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+// A folder of its own with a file of `size` bytes in it, gone with the object.
+struct Folder {
+    std::filesystem::path path;
+    std::filesystem::path source;
+    std::string bytes;
+
+    Folder(const wchar_t* name, std::size_t size) : bytes(size, '\0') {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        path = std::filesystem::path(temp) / name;
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+        source = path / L"data.bin";
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>(i * 7 + i / 251);
+        std::ofstream(source, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::vector<std::wstring> names() const {
+        std::vector<std::wstring> found;
+        for (const auto& entry : std::filesystem::directory_iterator(path))
+            found.push_back(entry.path().filename().wstring());
+        return found;
+    }
+};
 
 BOOL CALLBACK collectStatic(HWND child, LPARAM into) {
     wchar_t kind[16] = {};
@@ -94,7 +179,7 @@ protected:
     }
     void SetUp() override {
         // The quit an earlier test's window posted as it went would end the next box's loop at once.
-        pumpUntil([] { return true; });
+        pump();
         MSG quit{};
         while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         }
@@ -104,7 +189,7 @@ protected:
     frmMain window;
 };
 
-TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsText) {
+TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsTextAndBorder) {
     ASSERT_EQ(window.dpi(), 96u);
     for (const Layout::Control& control : Layout::mainWindow()) {
         SCOPED_TRACE(control.name);
@@ -119,6 +204,16 @@ TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsText) {
         if (control.kind == Layout::Kind::TextBox || control.kind == Layout::Kind::Label) {
             EXPECT_EQ(textOf(hwnd), wide(control.text));
         }
+        // A flat box: one line, then the box's own ground. A themed sunken edge looks alike, so its style is read.
+        if (control.kind == Layout::Kind::TextBox && control.look.border == Layout::Border::Flat) {
+            EXPECT_EQ(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+            if (std::string(control.parent) == "picCHolder_0") {
+                RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+                HDC dc = GetWindowDC(hwnd);
+                EXPECT_EQ(GetPixel(dc, 1, 5), GetSysColor(COLOR_WINDOW));
+                ReleaseDC(hwnd, dc);
+            }
+        }
     }
 }
 
@@ -132,31 +227,30 @@ TEST_F(FrmMainTest, AnotherDensityRemakesTheControlsKeepingTheirTexts) {
     GetWindowRect(window.control("txtSegfname"), &place);
     EXPECT_EQ(place.right - place.left, 2 * Layout::px(box.place.width));
     EXPECT_EQ(textOf(window.control("txtSegfname")), L"C:\\kept.001");
-    EXPECT_EQ(window.mode(), Mode::Join);
+    EXPECT_EQ(frontMode(window), Mode::Join);
 }
 
-TEST_F(FrmMainTest, TabClickBringsItsPanelForward) {
-    const auto above = [](HWND upper, HWND lower) {
-        for (HWND w = GetWindow(upper, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
-            if (w == lower)
-                return true;
+// Each row on a fresh window, by the messages the system sends for the mouse and the keyboard; what it shows
+// afterwards is read from the system.
+TEST_F(FrmMainTest, BehaviourRowsPlayedWithWindowMessages) {
+    for (const Behaviours::Row& row : Behaviours::mainWindowRows()) {
+        SCOPED_TRACE(row.name);
+        frmMain fresh({}, false);
+        ShowWindow(fresh.hwnd(), SW_SHOW);
+        pump();
+        HWND target = fresh.control(row.control);
+        if (row.action == Behaviours::Action::Key) {
+            SetFocus(target);
+            pressKey(row.key);
+        } else {
+            click(target, row.action == Behaviours::Action::LeftClick ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
         }
-        return false;
-    };
-    // By the mouse, then by the keys a focused picture takes.
-    for (auto [tab, panel, other, mode, key] :
-         {std::tuple{"imgTab_1", "picCHolder_1", "picCHolder_0", Mode::Join, 0},
-          std::tuple{"imgTab_0", "picCHolder_0", "picCHolder_1", Mode::Split, 0},
-          std::tuple{"imgTab_1", "picCHolder_1", "picCHolder_0", Mode::Join, VK_SPACE},
-          std::tuple{"imgTab_0", "picCHolder_0", "picCHolder_1", Mode::Split, VK_RETURN}}) {
-        if (key)
-            SendMessageW(window.control(tab), WM_KEYDOWN, key, 0);
-        else
-            click(window.control(tab));
-        EXPECT_EQ(window.mode(), mode) << tab;
-        EXPECT_TRUE(above(window.control(panel), window.control(other))) << tab;
-        // The tab image stays under every true window, the panels included.
-        EXPECT_TRUE(above(window.control(other), window.control(tab))) << tab;
+        EXPECT_EQ(focusNow(), fresh.control(row.focusAfter));
+        EXPECT_EQ(cuesShown(fresh.hwnd()), row.cuesAfter);
+        EXPECT_EQ(frontMode(fresh), row.modeAfter);
+        if (row.focusAfter == "picCHolder_0" && row.modeAfter == Mode::Split) {
+            EXPECT_EQ(frameDrawn(fresh.control("picCHolder_0")), row.cuesAfter);
+        }
     }
 }
 
@@ -180,8 +274,18 @@ TEST_F(FrmMainTest, ProgressDrawnAsTheBarOfItsPercentage) {
         COLORREF colour;
     };
     constexpr COLORREF Grey = RGB(128, 128, 128), Silver = RGB(192, 192, 192), Black = RGB(0, 0, 0);
-    const Point points[] = {{50, 60, 7, Grey},  {50, 107, 7, Grey},   {50, 108, 7, Silver}, {50, 184, 7, Black},
-                            {50, 30, 2, Black}, {50, 60, 13, Silver}, {0, 60, 7, Silver},   {100, 183, 7, Grey}};
+    const Point points[] = {{50, 60, 7, Grey},
+                            {50, 107, 7, Grey},
+                            {50, 108, 7, Silver},
+                            {50, 184, 7, Black},
+                            {50, 30, 2, Black},
+                            {50, 60, 13, Silver},
+                            {0, 60, 7, Silver},
+                            {100, 183, 7, Grey},
+                            // "100%" in the window's font stops short of the frame, whatever the system's face.
+                            {100, 29, 4, Silver},
+                            {100, 29, 7, Silver},
+                            {100, 29, 10, Silver}};
     for (const Point& p : points) {
         window.spProg(static_cast<std::int16_t>(p.percent));
         HDC screen = GetDC(nullptr);
@@ -195,31 +299,21 @@ TEST_F(FrmMainTest, ProgressDrawnAsTheBarOfItsPercentage) {
 }
 
 TEST_F(FrmMainTest, SplitThenJoinThroughTheStartButton) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::filesystem::path folder = std::filesystem::path(temp) / L"zarvel-frmmain-\u0641\u0627\u0626\u0644";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    const std::filesystem::path source = folder / L"data.bin";
-    std::string bytes(2'500'000, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(i * 7 + i / 251);
-    std::ofstream(source, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-
-    SetWindowTextW(window.control("txtSFName"), source.wstring().c_str());
+    const Folder folder(L"zarvel-frmmain-\u0641\u0627\u0626\u0644", 2'500'000);
+    SetWindowTextW(window.control("txtSFName"), folder.source.wstring().c_str());
     SetWindowTextW(window.control("txtSegSize"), L"1");
     EXPECT_EQ(startAndAnswer(window, Messages::title(Messages::Outcome::SplitSuccess)),
               wide(Messages::prompt(Messages::Outcome::SplitSuccess, 3)));
+    // The focus goes back to the button the click gave it to, not to the bare window.
+    EXPECT_EQ(GetFocus(), window.control("Picture4"));
 
-    std::filesystem::remove(source);
+    std::filesystem::remove(folder.source);
     click(window.control("imgTab_1"));
-    SetWindowTextW(window.control("txtSegfname"), modFHand::PieceName(source, 1).wstring().c_str());
+    SetWindowTextW(window.control("txtSegfname"), modFHand::PieceName(folder.source, 1).wstring().c_str());
     EXPECT_EQ(startAndAnswer(window, Messages::title(Messages::Outcome::JoinSuccess)),
               wide(Messages::prompt(Messages::Outcome::JoinSuccess, 3)));
-    std::ifstream joined(source, std::ios::binary);
-    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(joined), {}) == bytes);
-    joined.close();
-    std::filesystem::remove_all(folder);
+    std::ifstream joined(folder.source, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(joined), {}) == folder.bytes);
 }
 
 TEST_F(FrmMainTest, CloseDuringARunStopsItAndGoesWithoutABox) {
@@ -241,6 +335,100 @@ TEST_F(FrmMainTest, CloseDuringARunStopsItAndGoesWithoutABox) {
     EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_TRUE(pumpUntil([&] { return !IsWindow(hwnd); }));
     EXPECT_TRUE(stopped);
+    EXPECT_FALSE(FindWindowW(L"#32770", nullptr));
+}
+
+// About over a run that ends while it is open: drawn on its own ground, modal until Alt+O closes it, and only
+// then the run's box.
+TEST_F(FrmMainTest, AboutStaysModalOverARunThatEndsAndClosesOnAltO) {
+    std::atomic<bool> release{false}, returned{false};
+    WorkerRun::Engine engine;
+    engine.split = [&](const std::filesystem::path&, std::int32_t, std::int16_t& count, const modFHand::Hooks&) {
+        while (!release)
+            Sleep(5);
+        count = 2;
+        returned = true;
+        return modFHand::kSuccess;
+    };
+    frmMain running(engine, false);
+    ShowWindow(running.hwnd(), SW_SHOW);
+    SetWindowTextW(running.control("txtSegSize"), L"1");
+    click(running.control("Picture4"));
+    const auto at = [](const char* name, int right, int below) {
+        const Layout::Twips& place = Layout::find(Layout::aboutWindow(), name).place;
+        return POINT{Layout::px(place.left + right), Layout::px(place.top + below)};
+    };
+    const std::pair<POINT, int> pixels[] = {{at("cmdOK", 30, 375), COLOR_ACTIVEBORDER},
+                                            {at("Line1", 75, 0), COLOR_BTNSHADOW},
+                                            {at("Label_3", 1920, 225), COLOR_ACTIVEBORDER}}; // past the link's text
+    bool boxUnderAbout = true, ownerEnabled = true, closedByAltO = false;
+    std::atomic<bool> done{false};
+    std::thread user([&] {
+        if (HWND about = waitFor([] {
+                HWND open = FindWindowW(L"ZarvelAbout", nullptr);
+                return open && IsWindowVisible(open) ? open : nullptr;
+            })) {
+            RedrawWindow(about, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            HDC dc = GetDC(about);
+            for (const auto& [point, colour] : pixels)
+                EXPECT_EQ(GetPixel(dc, point.x, point.y), GetSysColor(colour)) << point.x << "," << point.y;
+            ReleaseDC(about, dc);
+            release = true;
+            while (!returned)
+                Sleep(5);
+            DWORD_PTR ignored = 0; // the end reaches the window as a frame would bring it
+            SendMessageTimeoutW(running.hwnd(), WM_TIMER, 1, 0, SMTO_NORMAL, 10000, &ignored);
+            boxUnderAbout = FindWindowW(L"#32770", nullptr) != nullptr;
+            ownerEnabled = IsWindowEnabled(running.hwnd());
+            SendMessageW(FindWindowExW(about, nullptr, L"Button", nullptr), WM_SYSKEYDOWN, 'O', 1 | 1 << 29);
+            for (int tries = 0; tries < 500 && IsWindow(about); ++tries)
+                Sleep(10);
+            closedByAltO = !IsWindow(about);
+            if (!closedByAltO)
+                PostMessageW(about, WM_CLOSE, 0, 0); // so that a failure ends the test rather than hangs it
+        }
+        const std::wstring title = wide(Messages::title(Messages::Outcome::SplitSuccess));
+        if (HWND box = waitFor([&] { return FindWindowW(L"#32770", title.c_str()); }))
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        done = true;
+    });
+    PostMessageW(running.control("imgInfo"), WM_LBUTTONDOWN, 0, MAKELPARAM(3, 3));
+    PostMessageW(running.control("imgInfo"), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_TRUE(pumpUntil([&] { return done && IsWindowEnabled(running.control("Picture4")); }));
+    user.join();
+    EXPECT_FALSE(boxUnderAbout);
+    EXPECT_FALSE(ownerEnabled);
+    EXPECT_TRUE(closedByAltO);
+}
+
+TEST_F(FrmMainTest, SessionEndDuringARunReturnsOnceTheEngineHasCleanedUp) {
+    const Folder folder(L"zarvel-frmmain-session", 2'500'000);
+    std::atomic<bool> writing{false}, returned{false};
+    WorkerRun::Engine engine;
+    engine.split = [&](const std::filesystem::path& path, std::int32_t size, std::int16_t& count,
+                       const modFHand::Hooks& hooks) {
+        // Held after its first block, a temporary piece open, until the run is asked to stop.
+        modFHand::Hooks held = hooks;
+        held.yield = [&] {
+            writing = true;
+            while (!hooks.stopRequested())
+                Sleep(1);
+        };
+        const std::int16_t result = modFHand::SplitFile(path, size, count, held);
+        returned = true;
+        return result;
+    };
+    frmMain running(engine, false);
+    ShowWindow(running.hwnd(), SW_SHOW);
+    SetWindowTextW(running.control("txtSFName"), folder.source.wstring().c_str());
+    SetWindowTextW(running.control("txtSegSize"), L"1");
+    click(running.control("Picture4"));
+    ASSERT_TRUE(pumpUntil([&] { return writing.load(); }));
+    ASSERT_GT(folder.names().size(), 1u);
+    EXPECT_EQ(SendMessageW(running.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(running.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(folder.names(), std::vector<std::wstring>{L"data.bin"});
     EXPECT_FALSE(FindWindowW(L"#32770", nullptr));
 }
 
