@@ -37,6 +37,13 @@ public:
         reset();
         return reinterpret_cast<void**>(&m_object);
     }
+    // Takes over a reference the caller owns.
+    void adopt(T* object) {
+        reset();
+        m_object = object;
+    }
+    // Hands the reference to the caller.
+    T* release() { return std::exchange(m_object, nullptr); }
     void reset() {
         if (T* object = std::exchange(m_object, nullptr))
             object->Release();

@@ -28,7 +28,10 @@ constexpr UINT_PTR FrameTimer = 1;
 // A program without a console has no standard error to read: the line also goes to a debugger.
 void writeFailureLine(const std::string& line) {
     const std::string text = "zarvel: " + line + "\n";
+    // A GUI program's standard error is a file or a pipe when it is anything, and the runtime buffers it then:
+    // the line must be there at once, not when the program ends.
     std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
     OutputDebugStringW(Text::wide(text).c_str());
 }
 
@@ -64,8 +67,8 @@ bool frmMain::systemShowsCues() {
     return SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always;
 }
 
-frmMain::frmMain(WorkerRun::Engine engine, bool cuesAlways)
-    : m_cuesAlways(cuesAlways),
+frmMain::frmMain(WorkerRun::Engine engine, bool cuesAlways, TaskbarButton::Factory taskbar)
+    : m_cuesAlways(cuesAlways), m_taskbar(std::move(taskbar)),
       m_form(
           *this, {std::move(engine), [] { return std::make_shared<WinFileDialogBackend>(); }, &writeFailureLine},
           [this] { PostMessageW(m_wakeTarget.load(), WM_RUN_WAKE, 0, 0); }, cuesAlways) {
@@ -96,6 +99,11 @@ const char* frmMain::nameOf(WPARAM id) const {
 }
 
 LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Registered at run time, so not a case label: Explorer made (or made again) the window's button.
+    if (message == TaskbarButton::createdMessage()) {
+        m_taskbar.created(m_hwnd);
+        return 0;
+    }
     switch (message) {
     case WM_CREATE:
         if (!buildControls())

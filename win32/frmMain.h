@@ -4,6 +4,7 @@
 #include "win32/BaseWindow.h"
 #include "win32/Controls.h"
 #include "win32/Gdi.h"
+#include "win32/Taskbar.h"
 
 #include <windows.h>
 
@@ -25,7 +26,8 @@ public:
 
     // Creates the window, hidden, at the system's density; empty routines are the real engine's. hwnd() is
     // empty when the system made no window.
-    explicit frmMain(WorkerRun::Engine engine = {}, bool cuesAlways = systemShowsCues());
+    explicit frmMain(WorkerRun::Engine engine = {}, bool cuesAlways = systemShowsCues(),
+                     TaskbarButton::Factory taskbar = {});
     // A run still going is stopped, and its clean-up waited for.
     ~frmMain();
 
@@ -46,6 +48,7 @@ private:
     void stack(const std::vector<std::string>& lowestFirst) override;
     void setPressed(const std::string& control, bool pressed) override;
     void drawProgress(std::int16_t percent) override { spProg(percent); }
+    void showTaskbarProgress(const TaskbarProgress& progress) override { m_taskbar.show(progress); }
     void focus(const std::string& control) override;
     void showCues() override;
     void runFrames(bool on) override;
@@ -72,6 +75,7 @@ private:
     std::int16_t m_percent = 0;
     // Each container's order as last stacked, for controls made again at another density.
     std::map<std::string, std::vector<std::string>> m_stacks;
+    TaskbarButton m_taskbar;
     // The window the worker's wake goes to, read on the worker's thread; it outlives the run (declared first).
     std::atomic<HWND> m_wakeTarget{nullptr};
     MainForm m_form;

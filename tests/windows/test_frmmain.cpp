@@ -432,4 +432,97 @@ TEST_F(FrmMainTest, SessionEndDuringARunReturnsOnceTheEngineHasCleanedUp) {
     EXPECT_FALSE(FindWindowW(L"#32770", nullptr));
 }
 
+// Records what the window asks of its taskbar button, in place of Explorer's taskbar that Wine lacks.
+class RecordingTaskbar : public ITaskbarList3 {
+public:
+    struct Call {
+        TBPFLAG state;
+        ULONGLONG value; // the last value set with the state, or -1 for none yet
+    };
+    std::vector<Call> calls;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --m_references; }
+    HRESULT STDMETHODCALLTYPE SetProgressState(HWND, TBPFLAG state) override {
+        calls.push_back({state, ULONGLONG(-1)});
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetProgressValue(HWND, ULONGLONG done, ULONGLONG) override {
+        calls.back().value = done;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE HrInit() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE AddTab(HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DeleteTab(HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ActivateTab(HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetActiveAlt(HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE MarkFullscreenWindow(HWND, BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RegisterTab(HWND, HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE UnregisterTab(HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetTabOrder(HWND, HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetTabActive(HWND, HWND, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ThumbBarAddButtons(HWND, UINT, LPTHUMBBUTTON) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ThumbBarUpdateButtons(HWND, UINT, LPTHUMBBUTTON) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ThumbBarSetImageList(HWND, HIMAGELIST) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetOverlayIcon(HWND, HICON, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetThumbnailTooltip(HWND, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetThumbnailClip(HWND, RECT*) override { return S_OK; }
+
+private:
+    ULONG m_references = 1;
+};
+
+// A failed join on the taskbar button: rising values, the error until its box is answered, then nothing; and a
+// button made again (Explorer restarted) mid-run gets the state at once.
+TEST_F(FrmMainTest, TaskbarButtonFollowsTheRun) {
+    RecordingTaskbar taskbar;
+    std::atomic<int> step{0};
+    WorkerRun::Engine engine;
+    engine.join = [&](const std::filesystem::path&, std::int16_t&, const modFHand::Hooks& hooks) {
+        for (const std::int16_t percent : {10, 60}) {
+            hooks.progress(percent);
+            while (step < percent)
+                Sleep(1);
+        }
+        return modFHand::kFailure;
+    };
+    frmMain running(engine, false, [&] {
+        taskbar.AddRef();
+        return &taskbar;
+    });
+    ShowWindow(running.hwnd(), SW_SHOW);
+    SendMessageW(running.hwnd(), TaskbarButton::createdMessage(), 0, 0);
+    click(running.control("imgTab_1"));
+    std::vector<RecordingTaskbar::Call> atTheBox;
+    std::thread answerer([&] {
+        HWND box = waitFor([] { return FindWindowW(L"#32770", nullptr); });
+        atTheBox = taskbar.calls;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    click(running.control("Picture4"));
+    EXPECT_TRUE(pumpUntil([&] { return !taskbar.calls.empty() && taskbar.calls.back().value == 10; }));
+    step = 10;
+    EXPECT_TRUE(pumpUntil([&] { return taskbar.calls.back().value == 60; }));
+    const std::size_t before = taskbar.calls.size();
+    SendMessageW(running.hwnd(), TaskbarButton::createdMessage(), 0, 0);
+    ASSERT_EQ(taskbar.calls.size(), before + 1);
+    EXPECT_EQ(taskbar.calls.back().value, 60u);
+    step = 100;
+    EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(running.control("Picture4")) != FALSE; }));
+    answerer.join();
+    ASSERT_FALSE(atTheBox.empty());
+    EXPECT_EQ(atTheBox.back().state, TBPF_ERROR);
+    EXPECT_EQ(atTheBox.back().value, 60u);
+    EXPECT_EQ(taskbar.calls.back().state, TBPF_NOPROGRESS);
+    for (std::size_t i = 1; i < before; ++i) {
+        if (taskbar.calls[i].state == TBPF_NORMAL && taskbar.calls[i - 1].state == TBPF_NORMAL) {
+            EXPECT_GE(taskbar.calls[i].value, taskbar.calls[i - 1].value);
+        }
+    }
+}
+
 } // namespace
