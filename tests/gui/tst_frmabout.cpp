@@ -1,3 +1,4 @@
+#include "app/About.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CLabel.h"
@@ -172,13 +173,13 @@ void tst_frmAbout::linkOpensTheAddressAndStays() {
         QTest::mouseClick(link, Qt::LeftButton);
     });
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QCOMPARE(text, QString::fromLatin1(frmAbout::MakerAddress));
+    QCOMPARE(text, QString::fromLatin1(About::MakerAddress));
     QCOMPARE(colour, QColor(0, 0, 192));
     QCOMPARE(shape, Qt::ArrowCursor);
     QVERIFY(!underlined);
     QCOMPARE(catcher.urls.size(), 2);
     // The address opened is the very text shown.
-    QCOMPARE(catcher.urls.first().toString(), QString::fromLatin1(frmAbout::MakerAddress));
+    QCOMPARE(catcher.urls.first().toString(), QString::fromLatin1(About::MakerAddress));
     QVERIFY(about.stillOpenAfterAction);
 }
 

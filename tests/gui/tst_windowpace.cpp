@@ -2,6 +2,7 @@
 // may skip drawing a picture it already shows. These tests make sure the loop keeps turning on a slow device
 // and that the shortcut never leaves a wrong picture.
 
+#include "engine/modFHand.h"
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/TestFiles.h"
 #include "ui/main/frmMain.h"
@@ -12,10 +13,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -83,6 +89,7 @@ private slots:
     void sameValueAfterDisturbanceDrawsAgain();
     void slowDevice_data();
     void slowDevice();
+    void sessionEndDuringRun();
 };
 
 void tst_WindowPace::sameValueAfterDisturbanceDrawsAgain_data() {
@@ -152,7 +159,10 @@ void tst_WindowPace::slowDevice() {
     }
     const QStringList before = dir.entryList(QDir::Files | QDir::Hidden);
 
-    frmMain window;
+    // Closed during the run, the window deletes itself once the engine has cleaned up behind it.
+    QPointer<frmMain> closing = new frmMain;
+    closing->setAttribute(Qt::WA_DeleteOnClose);
+    frmMain& window = *closing;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     if (mode == Mode::Join)
@@ -177,7 +187,7 @@ void tst_WindowPace::slowDevice() {
         QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgExit")), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!window.isVisible());
         const qint64 hiddenMs = exit.elapsed();
-        QVERIFY(QTest::qWaitFor([&] { return start->isEnabled(); }, GiveUpMs));
+        QVERIFY(QTest::qWaitFor([&] { return closing.isNull(); }, GiveUpMs));
         qInfo("exit: hidden after %lld ms, engine cleaned up after %lld ms", hiddenMs, exit.elapsed());
         QCOMPARE(catcher.boxes.size(), 0);
         QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), before);
@@ -194,10 +204,76 @@ void tst_WindowPace::slowDevice() {
             result = readFile(whole);
         }
         QVERIFY(result == data);
+        delete closing;
     }
     qInfo("longest event-loop gap: %.1f ms", gaps.longestMs);
     QVERIFY2(gaps.longestMs < WidestGapMs, qPrintable(QString::number(gaps.longestMs)));
 }
 
-QTEST_MAIN(tst_WindowPace)
+// The session's end as the desktop tells it, SIGTERM, while a run copies to the slow device: the engine stops and
+// cleans up, and only then does the program exit, so no temporary file is left behind.
+void tst_WindowPace::sessionEndDuringRun() {
+    if (qEnvironmentVariableIntValue("ZARVEL_SLOW_FSYNC_MS") <= 0)
+        QSKIP("runs only with the slow-device library preloaded");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString whole = QDir(folder.path()).filePath(QStringLiteral("a.bin"));
+    QVERIFY(writeFile(whole, content(FileBytes)));
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ZARVEL_SESSION_RUN"), whole);
+    program.setProcessEnvironment(environment);
+    program.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(QTest::qWaitFor([&] { return program.peek(64).contains("running"); }, GiveUpMs));
+    program.terminate();
+    QVERIFY(program.waitForFinished(GiveUpMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray("running\nengine returned\nexits\n"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.bin")});
+}
+
+namespace {
+
+// The program under test for sessionEndDuringRun: a window that splits `whole` in pieces of 1 MB and says on
+// standard output when the engine runs, when it has returned and when the event loop is done.
+int runUntilSessionEnds(const QString& whole) {
+    const auto say = [](const char* line) {
+        std::fputs(line, stdout);
+        std::fflush(stdout);
+    };
+    WorkerRun::Engine engine;
+    engine.split = [say](const std::filesystem::path& path, std::int32_t size, std::int16_t& count,
+                         const modFHand::Hooks& hooks) {
+        modFHand::Hooks told = hooks;
+        told.progress = [hooks, say, first = std::make_shared<bool>(true)](std::int16_t percent) {
+            hooks.progress(percent);
+            if (std::exchange(*first, false))
+                say("running\n");
+        };
+        const std::int16_t result = modFHand::SplitFile(path, size, count, told);
+        say("engine returned\n");
+        return result;
+    };
+    frmMain window({engine, {}, {}});
+    window.show();
+    window.findChild<QLineEdit*>(QStringLiteral("txtSFName"))->setText(whole);
+    window.findChild<QLineEdit*>(QStringLiteral("txtSegSize"))->setText(QStringLiteral("1"));
+    QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("Picture4")), Qt::LeftButton, {}, QPoint(5, 5));
+    const int code = QApplication::exec();
+    say("exits\n");
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QString sessionRun = qEnvironmentVariable("ZARVEL_SESSION_RUN");
+    if (!sessionRun.isEmpty())
+        return runUntilSessionEnds(sessionRun);
+    tst_WindowPace test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_windowpace.moc"
