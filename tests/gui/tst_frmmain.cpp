@@ -488,6 +488,11 @@ void tst_frmMain::wholeSplitFromTheKeyboard() {
     key(Qt::Key_Space);
     QTRY_VERIFY(outcome.contains(QLatin1String(" 3 hisson")));
     QTRY_VERIFY(!QApplication::activeModalWidget());
+    // The focus is back on the start button, shown, and Tab goes on from there.
+    QTRY_VERIFY(QApplication::focusWidget());
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Picture4"));
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("imgTab_0"));
     QVERIFY(QFile::exists(source.fileName() + QStringLiteral(".003")));
     QVERIFY(!QFile::exists(source.fileName() + QStringLiteral(".004")));
 }

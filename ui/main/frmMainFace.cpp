@@ -7,6 +7,7 @@
 #include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/Skin.h"
 
+#include <QApplication>
 #include <QLineEdit>
 
 std::u16string frmMain::Face::text(const std::string& box) const {
@@ -43,6 +44,11 @@ void frmMain::Face::drawProgress(std::int16_t percent) {
 
 void frmMain::Face::focus(const std::string& control) {
     m_window.control(control)->setFocus(Qt::OtherFocusReason);
+    // A window manager hands the activation back to the owner of a box or dialog that closed; without one (a bare
+    // X server, the offscreen platform) nothing does, and the keys would go nowhere.
+    const QWidget* active = QApplication::activeWindow();
+    if (m_window.isVisible() && (!active || !active->isVisible()))
+        m_window.activateWindow();
 }
 
 void frmMain::Face::showCues() {
