@@ -89,6 +89,7 @@ private slots:
     void sameValueAfterDisturbanceDrawsAgain();
     void slowDevice_data();
     void slowDevice();
+    void sessionEndDuringRun_data();
     void sessionEndDuringRun();
 };
 
@@ -210,19 +211,34 @@ void tst_WindowPace::slowDevice() {
     QVERIFY2(gaps.longestMs < WidestGapMs, qPrintable(QString::number(gaps.longestMs)));
 }
 
+void tst_WindowPace::sessionEndDuringRun_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::newRow("split") << Mode::Split;
+    QTest::newRow("join") << Mode::Join;
+}
+
 // The session's end as the desktop tells it, SIGTERM, while a run copies to the slow device: the engine stops and
 // cleans up, and only then does the program exit, so no temporary file is left behind.
 void tst_WindowPace::sessionEndDuringRun() {
+    QFETCH(Mode, mode);
     if (qEnvironmentVariableIntValue("ZARVEL_SLOW_FSYNC_MS") <= 0)
         QSKIP("runs only with the slow-device library preloaded");
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    const QString whole = QDir(folder.path()).filePath(QStringLiteral("a.bin"));
-    QVERIFY(writeFile(whole, content(FileBytes)));
+    const QDir dir(folder.path());
+    const QString whole = dir.filePath(QStringLiteral("a.bin"));
+    const QByteArray data = content(FileBytes);
+    for (int i = 0; i < FileBytes / PieceBytes; ++i) {
+        if (mode == Mode::Join)
+            QVERIFY(writeFile(pieceName(whole, i + 1), data.mid(i * PieceBytes, PieceBytes)));
+    }
+    if (mode == Mode::Split)
+        QVERIFY(writeFile(whole, data));
+    const QStringList before = dir.entryList(QDir::Files | QDir::Hidden);
 
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("ZARVEL_SESSION_RUN"), whole);
+    environment.insert(QStringLiteral("ZARVEL_SESSION_RUN"), mode == Mode::Split ? whole : pieceName(whole, 1));
     program.setProcessEnvironment(environment);
     program.start(QCoreApplication::applicationFilePath(), {});
     QVERIFY(QTest::qWaitFor([&] { return program.peek(64).contains("running"); }, GiveUpMs));
@@ -230,34 +246,46 @@ void tst_WindowPace::sessionEndDuringRun() {
     QVERIFY(program.waitForFinished(GiveUpMs));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.readAllStandardOutput(), QByteArray("running\nengine returned\nexits\n"));
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.bin")});
+    QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), before);
 }
 
 namespace {
 
-// The program under test for sessionEndDuringRun: a window that splits `whole` in pieces of 1 MB and says on
-// standard output when the engine runs, when it has returned and when the event loop is done.
-int runUntilSessionEnds(const QString& whole) {
+// The program under test for sessionEndDuringRun: a window that splits `path` into pieces of 1 MB, or joins it
+// when it names a piece, and says on standard output when the engine runs, when it has returned and when the event
+// loop is done.
+int runUntilSessionEnds(const QString& path) {
     const auto say = [](const char* line) {
         std::fputs(line, stdout);
         std::fflush(stdout);
     };
-    WorkerRun::Engine engine;
-    engine.split = [say](const std::filesystem::path& path, std::int32_t size, std::int16_t& count,
-                         const modFHand::Hooks& hooks) {
-        modFHand::Hooks told = hooks;
-        told.progress = [hooks, say, first = std::make_shared<bool>(true)](std::int16_t percent) {
+    const auto told = [say](const modFHand::Hooks& hooks) {
+        modFHand::Hooks result = hooks;
+        result.progress = [hooks, say, first = std::make_shared<bool>(true)](std::int16_t percent) {
             hooks.progress(percent);
             if (std::exchange(*first, false))
                 say("running\n");
         };
-        const std::int16_t result = modFHand::SplitFile(path, size, count, told);
+        return result;
+    };
+    WorkerRun::Engine engine;
+    engine.split = [=](const std::filesystem::path& file, std::int32_t size, std::int16_t& count,
+                       const modFHand::Hooks& hooks) {
+        const std::int16_t result = modFHand::SplitFile(file, size, count, told(hooks));
+        say("engine returned\n");
+        return result;
+    };
+    engine.join = [=](const std::filesystem::path& file, std::int16_t& count, const modFHand::Hooks& hooks) {
+        const std::int16_t result = modFHand::JoinFile(file, count, told(hooks));
         say("engine returned\n");
         return result;
     };
     frmMain window({engine, {}, {}});
     window.show();
-    window.findChild<QLineEdit*>(QStringLiteral("txtSFName"))->setText(whole);
+    const bool join = path.endsWith(QLatin1String(".001"));
+    if (join)
+        QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgTab_1")), Qt::LeftButton, {}, QPoint(5, 5));
+    window.findChild<QLineEdit*>(QLatin1String(join ? "txtSegfname" : "txtSFName"))->setText(path);
     window.findChild<QLineEdit*>(QStringLiteral("txtSegSize"))->setText(QStringLiteral("1"));
     QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("Picture4")), Qt::LeftButton, {}, QPoint(5, 5));
     const int code = QApplication::exec();
