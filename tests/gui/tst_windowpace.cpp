@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -213,14 +214,18 @@ void tst_WindowPace::slowDevice() {
 
 void tst_WindowPace::sessionEndDuringRun_data() {
     QTest::addColumn<Mode>("mode");
-    QTest::newRow("split") << Mode::Split;
-    QTest::newRow("join") << Mode::Join;
+    QTest::addColumn<bool>("byExitImage");
+    QTest::newRow("split") << Mode::Split << false;
+    QTest::newRow("join") << Mode::Join << false;
+    QTest::newRow("split, exit image") << Mode::Split << true;
 }
 
 // The session's end as the desktop tells it, SIGTERM, while a run copies to the slow device: the engine stops and
-// cleans up, and only then does the program exit, so no temporary file is left behind.
+// cleans up, and only then does the program exit, so no temporary file is left behind. The exit image, which hides
+// the window at once, ends the program in the same order.
 void tst_WindowPace::sessionEndDuringRun() {
     QFETCH(Mode, mode);
+    QFETCH(bool, byExitImage);
     if (qEnvironmentVariableIntValue("ZARVEL_SLOW_FSYNC_MS") <= 0)
         QSKIP("runs only with the slow-device library preloaded");
     QTemporaryDir folder;
@@ -239,10 +244,13 @@ void tst_WindowPace::sessionEndDuringRun() {
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ZARVEL_SESSION_RUN"), mode == Mode::Split ? whole : pieceName(whole, 1));
+    if (byExitImage)
+        environment.insert(QStringLiteral("ZARVEL_SESSION_EXIT"), QStringLiteral("1"));
     program.setProcessEnvironment(environment);
     program.start(QCoreApplication::applicationFilePath(), {});
     QVERIFY(QTest::qWaitFor([&] { return program.peek(64).contains("running"); }, GiveUpMs));
-    program.terminate();
+    if (!byExitImage)
+        program.terminate();
     QVERIFY(program.waitForFinished(GiveUpMs));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.readAllStandardOutput(), QByteArray("running\nengine returned\nexits\n"));
@@ -253,8 +261,9 @@ namespace {
 
 // The program under test for sessionEndDuringRun: a window that splits `path` into pieces of 1 MB, or joins it
 // when it names a piece, and says on standard output when the engine runs, when it has returned and when the event
-// loop is done.
+// loop is done. Asked to, it clicks its exit image once the engine runs.
 int runUntilSessionEnds(const QString& path) {
+    static std::atomic<bool> running{false};
     const auto say = [](const char* line) {
         std::fputs(line, stdout);
         std::fflush(stdout);
@@ -263,8 +272,10 @@ int runUntilSessionEnds(const QString& path) {
         modFHand::Hooks result = hooks;
         result.progress = [hooks, say, first = std::make_shared<bool>(true)](std::int16_t percent) {
             hooks.progress(percent);
-            if (std::exchange(*first, false))
+            if (std::exchange(*first, false)) {
+                running = true;
                 say("running\n");
+            }
         };
         return result;
     };
@@ -288,6 +299,12 @@ int runUntilSessionEnds(const QString& path) {
     window.findChild<QLineEdit*>(QLatin1String(join ? "txtSegfname" : "txtSFName"))->setText(path);
     window.findChild<QLineEdit*>(QStringLiteral("txtSegSize"))->setText(QStringLiteral("1"));
     QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("Picture4")), Qt::LeftButton, {}, QPoint(5, 5));
+    QTimer exit;
+    QObject::connect(&exit, &QTimer::timeout, &window, [&] {
+        if (qEnvironmentVariableIsSet("ZARVEL_SESSION_EXIT") && running.exchange(false))
+            QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgExit")), Qt::LeftButton, {}, {5, 5});
+    });
+    exit.start(1);
     const int code = QApplication::exec();
     say("exits\n");
     return code;

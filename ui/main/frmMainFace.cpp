@@ -79,5 +79,11 @@ void frmMain::Face::hide() {
 }
 
 void frmMain::Face::close() {
-    m_window.close();
+    const bool hidden = m_window.isHidden();
+    if (!m_window.close() || !hidden)
+        return;
+    // Qt ends the program when its last visible window closes. The window that a close during a run hid is no
+    // longer counted, so its close, once the engine has cleaned up, ends the program itself.
+    if (QGuiApplication::quitOnLastWindowClosed() && m_window.testAttribute(Qt::WA_QuitOnClose))
+        QCoreApplication::quit();
 }
