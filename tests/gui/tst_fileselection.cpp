@@ -53,7 +53,7 @@ private:
 
 void tst_FileSelection::init() {
     m_dialogs = std::make_unique<RecordingDialogs>();
-    m_window = std::make_unique<frmMain>(frmMain::Services{{}, m_dialogs->factory()});
+    m_window = std::make_unique<frmMain>(frmMain::Services{{}, m_dialogs->factory(), {}});
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     for (auto it = Typed.begin(); it != Typed.end(); ++it)

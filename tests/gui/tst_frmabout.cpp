@@ -1,6 +1,9 @@
+#include "app/About.h"
+#include "app/Layout.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CLabel.h"
+#include "ui/widgets/Skin.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -66,21 +69,21 @@ void tst_frmAbout::initTestCase() {
 
 void tst_frmAbout::layout_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::newRow("Picture1") << QStringLiteral("Picture1") << QRect(0, 56, 345, 569);
-    QTest::newRow("cmdOK") << QStringLiteral("cmdOK") << QRect(208, 16, 75, 23);
-    QTest::newRow("Line1") << QStringLiteral("Line1") << QRect(6, 48, 307, 1);
-    QTest::newRow("Label_3") << QStringLiteral("Label_3") << QRect(59, 18, 130, 17);
-    QTest::newRow("Image1") << QStringLiteral("Image1") << QRect(8, 0, 40, 48);
+    for (const Layout::Control& row : Layout::aboutWindow())
+        QTest::newRow(row.name) << QString::fromUtf8(row.name);
 }
 
+// Each control where the table puts it, on the window's ground as the table colours it: the drawn pixels, since a
+// transparent label or a one-pixel line shows only there.
 void tst_frmAbout::layout() {
     QFETCH(QString, name);
-    QFETCH(QRect, geometry);
+    const Layout::Control& row = Layout::find(Layout::aboutWindow(), name.toStdString());
     WhileOpen about;
     QRect actual;
     QString parent;
+    QImage window;
     about.open(*main, [&](QDialog* d) {
+        window = d->grab().toImage();
         if (QWidget* c = d->findChild<QWidget*>(name)) {
             actual = c->geometry();
             parent = c->parentWidget()->objectName();
@@ -88,7 +91,16 @@ void tst_frmAbout::layout() {
     });
     QVERIFY(about.seen);
     QCOMPARE(parent, QStringLiteral("frmAbout"));
-    QCOMPARE(actual, geometry);
+    QCOMPARE(actual, QRect(Layout::px(row.place.left), Layout::px(row.place.top), Layout::px(row.place.width),
+                           Layout::px(row.place.height)));
+    const QColor ground = Skin::colour(Colours::ActiveBorder);
+    if (row.kind == Layout::Kind::Line) {
+        QCOMPARE(actual.height(), 1);
+        QCOMPARE(window.pixelColor(actual.center()), Skin::colour(row.look.fore));
+        QCOMPARE(window.pixelColor(actual.center() + QPoint(0, 1)), ground);
+    } else if (row.look.transparent) {
+        QCOMPARE(window.pixelColor(actual.bottomRight()), ground);
+    }
 }
 
 void tst_frmAbout::keysAndButtons_data() {
@@ -98,6 +110,8 @@ void tst_frmAbout::keysAndButtons_data() {
     QTest::newRow("Enter on OK") << QStringLiteral("enter") << true;
     QTest::newRow("Return on OK") << QStringLiteral("return") << true;
     QTest::newRow("Esc") << QStringLiteral("esc") << false;
+    QTest::newRow("Alt+O") << QStringLiteral("alt+o") << true;
+    QTest::newRow("Space held (repeat)") << QStringLiteral("repeat") << false;
 }
 
 void tst_frmAbout::keysAndButtons() {
@@ -108,7 +122,8 @@ void tst_frmAbout::keysAndButtons() {
     bool active = false, modal = false, tool = false, ownedByMain = false, fixed = false, isDefault = true;
     about.open(*main, [&](QDialog* d) {
         auto* ok = d->findChild<QPushButton*>(QStringLiteral("cmdOK"));
-        active = QTest::qWaitForWindowActive(d);
+        // A tool window counts as active with its owner; the keys go to the window that really is.
+        active = QTest::qWaitFor([d] { return QApplication::activeWindow() == d; });
         title = d->windowTitle();
         focus = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
         okText = ok->text();
@@ -116,19 +131,24 @@ void tst_frmAbout::keysAndButtons() {
         modal = d->isModal();
         tool = (d->windowFlags() & Qt::WindowType_Mask) == Qt::Tool;
         ownedByMain = d->parentWidget() == main;
-        fixed = d->minimumSize() == QSize(344, 621) && d->maximumSize() == QSize(344, 621);
+        const QSize size(About::InnerWidth, About::InnerHeight);
+        fixed = d->minimumSize() == size && d->maximumSize() == size;
         if (how == QLatin1String("click"))
             QTest::mouseClick(ok, Qt::LeftButton);
         else if (how == QLatin1String("enter"))
             QTest::keyClick(ok, Qt::Key_Enter);
         else if (how == QLatin1String("return"))
             QTest::keyClick(ok, Qt::Key_Return);
+        else if (how == QLatin1String("alt+o"))
+            QTest::keyClick(ok, Qt::Key_O, Qt::AltModifier);
+        else if (how == QLatin1String("repeat"))
+            QTest::simulateEvent(ok, true, Qt::Key_Space, {}, QStringLiteral(" "), true);
         else
             QTest::keyClick(ok, Qt::Key_Escape);
     });
     QVERIFY(about.seen);
     QVERIFY(active);
-    QCOMPARE(title, QStringLiteral("Zarvel Ke Bare Main"));
+    QCOMPARE(title, QString::fromUtf8(About::Title));
     QCOMPARE(focus, QStringLiteral("cmdOK"));
     QCOMPARE(okText, QStringLiteral("&Ok"));
     QVERIFY(!isDefault);
@@ -172,13 +192,13 @@ void tst_frmAbout::linkOpensTheAddressAndStays() {
         QTest::mouseClick(link, Qt::LeftButton);
     });
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QCOMPARE(text, QString::fromLatin1(frmAbout::MakerAddress));
-    QCOMPARE(colour, QColor(0, 0, 192));
+    QCOMPARE(text, QString::fromLatin1(About::MakerAddress));
+    QCOMPARE(colour, Skin::colour(Colours::LinkBlue));
     QCOMPARE(shape, Qt::ArrowCursor);
     QVERIFY(!underlined);
     QCOMPARE(catcher.urls.size(), 2);
     // The address opened is the very text shown.
-    QCOMPARE(catcher.urls.first().toString(), QString::fromLatin1(frmAbout::MakerAddress));
+    QCOMPARE(catcher.urls.first().toString(), QString::fromLatin1(About::MakerAddress));
     QVERIFY(about.stillOpenAfterAction);
 }
 

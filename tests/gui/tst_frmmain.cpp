@@ -1,8 +1,12 @@
+#include "app/Layout.h"
+#include "app/MainWindow.h"
+#include "app/support/Behaviours.h"
 #include "app/support/RecordingFileDialogBackend.h"
 #include "gui/support/ModalCatcher.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CLabel.h"
 #include "ui/widgets/CPictureBox.h"
+#include "ui/widgets/Skin.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -12,8 +16,6 @@
 #include <QtTest>
 
 namespace {
-
-enum class Pointer { Default, Hand, UpArrow };
 
 QWidget* control(QWidget& window, const QString& name) {
     return window.findChild<QWidget*>(name);
@@ -27,6 +29,21 @@ bool isBox(const QWidget* w) {
     return qobject_cast<const CPictureBox*>(w) || qobject_cast<const QLineEdit*>(w);
 }
 
+QString classOf(Layout::Kind kind) {
+    switch (kind) {
+    case Layout::Kind::Image:
+        return QStringLiteral("CImageBox");
+    case Layout::Kind::PictureBox:
+        return QStringLiteral("CPictureBox");
+    case Layout::Kind::TextBox:
+        return QStringLiteral("CTextBox");
+    case Layout::Kind::Label:
+        return QStringLiteral("CLabel");
+    default:
+        return QStringLiteral("QWidget");
+    }
+}
+
 QString textOf(const QWidget* w) {
     if (auto* edit = qobject_cast<const QLineEdit*>(w))
         return edit->text();
@@ -35,9 +52,45 @@ QString textOf(const QWidget* w) {
     return {};
 }
 
-} // namespace
+// A point of the window where `target` is the control that the mouse meets.
+QPoint visiblePoint(QWidget& window, QWidget* target) {
+    const QRect area(target->mapTo(&window, QPoint(0, 0)), target->size());
+    for (int y = area.top(); y <= area.bottom(); y += 2) {
+        for (int x = area.left(); x <= area.right(); x += 2) {
+            if (window.childAt(x, y) == target)
+                return QPoint(x, y);
+        }
+    }
+    return area.center();
+}
 
-Q_DECLARE_METATYPE(Pointer)
+// The tab that lies in front where the two tabs overlap.
+QString frontTab(QWidget& window) {
+    const QRect split = control(window, QStringLiteral("imgTab_0"))->geometry();
+    const QRect join = control(window, QStringLiteral("imgTab_1"))->geometry();
+    return window.childAt((split & join).center())->objectName();
+}
+
+// Whether the window draws the focus frame: the control looks different with the focus than without.
+bool dottedFrameShows(QWidget* probe) {
+    probe->setFocus(Qt::OtherFocusReason);
+    const QImage focused = probe->grab().toImage();
+    probe->clearFocus();
+    return focused != probe->grab().toImage();
+}
+
+void pressKey(QWidget* target, const Keys::Press& press) {
+    const Qt::Key key = press.key == Keys::Key::Space   ? Qt::Key_Space
+                        : press.key == Keys::Key::Enter ? Qt::Key_Return
+                                                        : Qt::Key_Tab;
+    const Qt::KeyboardModifiers modifiers =
+        (press.ctrl ? Qt::ControlModifier : Qt::NoModifier) | (press.shift ? Qt::ShiftModifier : Qt::NoModifier);
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
+    QTest::simulateEvent(target, true, key, modifiers, text, press.repeat);
+    QTest::simulateEvent(target, false, key, modifiers, text, press.repeat);
+}
+
+} // namespace
 
 class tst_frmMain : public QObject {
     Q_OBJECT
@@ -55,8 +108,8 @@ private slots:
     void exitClosesTheWindow();
     void keysActLikeAClick_data();
     void keysActLikeAClick();
-    void focusShownOnlyFromTheKeyboard_data();
-    void focusShownOnlyFromTheKeyboard();
+    void behaviours_data();
+    void behaviours();
     void accessibleNames();
     void disabledControlTakesNoPress_data();
     void disabledControlTakesNoPress();
@@ -66,89 +119,61 @@ private slots:
 
 void tst_frmMain::window() {
     frmMain w;
-    QCOMPARE(w.windowTitle(), QStringLiteral("Zarvel v1.0.0"));
+    QCOMPARE(w.windowTitle(), QString::fromUtf8(MainWindow::Title));
     QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(w.size(), QSize(289, 148));
+    QCOMPARE(w.size(), QSize(MainWindow::InnerWidth, MainWindow::InnerHeight));
     QCOMPARE(w.minimumSize(), w.maximumSize());
-    QCOMPARE(w.palette().color(QPalette::Window), QColor(192, 192, 192));
+    QCOMPARE(w.palette().color(QPalette::Window), Skin::colour(Colours::Silver));
     QCOMPARE(w.windowIcon().pixmap(16, 16).size(), QSize(16, 16));
     QCOMPARE(w.iMode(), Mode::Split);
 }
 
 void tst_frmMain::controls_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("className");
-    QTest::addColumn<QString>("parentName");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("toolTip");
-    QTest::addColumn<Pointer>("pointer");
-    QTest::addColumn<bool>("enabled");
-
-    const QString win = QStringLiteral("frmMain");
-    const QString split = QStringLiteral("picCHolder_0");
-    const QString join = QStringLiteral("picCHolder_1");
-    auto row = [](const char* name, const char* cls, const QString& parent, QRect geo, const char* text,
-                  const char* tip, Pointer pointer, bool enabled = true) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(cls) << parent << geo
-                            << QString::fromLatin1(text) << QString::fromLatin1(tip) << pointer << enabled;
-    };
-    row("picProgress", "CPictureBox", win, {72, 122, 205, 17}, "", "", Pointer::Default);
-    row("Picture4", "CPictureBox", win, {0, 112, 60, 35}, "", "Iss Button Per Click Ker Ke Aghaz Kijiye",
-        Pointer::UpArrow);
-    row("picCHolder_0", "CPictureBox", win, {0, 31, 289, 77}, "", "", Pointer::Default);
-    row("Picture2", "CPictureBox", split, {208, 40, 60, 37}, "", "", Pointer::Default);
-    row("Picture1", "CPictureBox", split, {208, 0, 61, 29}, "", "", Pointer::Default);
-    row("txtSegSize", "CTextBox", split, {40, 52, 161, 19}, "1.38", "Har Hisse Ka Hujam...", Pointer::Default);
-    row("txtSFName", "CTextBox", split, {39, 8, 161, 19}, "", "File Ka Rasta Yaha Likhen...", Pointer::Default);
-    row("Label_2", "CLabel", split, {13, 56, 16, 13}, "MB", "", Pointer::Default);
-    row("lblBrowse", "CLabel", split, {11, 8, 18, 19}, "...", "Browse", Pointer::Hand);
-    row("picCHolder_1", "CPictureBox", win, {0, 32, 289, 79}, "", "", Pointer::Default);
-    row("txtSegfname", "CTextBox", join, {39, 49, 233, 19}, "", "Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta",
-        Pointer::Default);
-    row("Picture3", "CPictureBox", join, {88, 8, 193, 36}, "", "", Pointer::Default);
-    row("lblSBrowse", "CLabel", join, {3, 49, 26, 20}, "...", "Browse", Pointer::Hand);
-    row("imgExit", "CImageBox", win, {0, 0, 19, 18}, "", "Zarvel Ko Band Keren", Pointer::Hand);
-    row("imgTab_0", "CImageBox", win, {216, 0, 73, 32}, "", "", Pointer::Hand);
-    row("imgTab_1", "CImageBox", win, {152, 0, 73, 32}, "", "", Pointer::Hand);
-    row("Image1", "CImageBox", win, {37, -2, 114, 22}, "", "", Pointer::Default, false);
-    row("imgInfo", "CImageBox", win, {19, 0, 19, 18}, "", "Zarvel Ke Baare Main", Pointer::Hand);
+    for (const Layout::Control& row : Layout::mainWindow())
+        QTest::newRow(row.name) << QString::fromUtf8(row.name);
 }
 
+// Every control where the table puts it, of its kind, with its texts and its look.
 void tst_frmMain::controls() {
     QFETCH(QString, name);
-    QFETCH(QString, className);
-    QFETCH(QString, parentName);
-    QFETCH(QRect, geometry);
-    QFETCH(QString, text);
-    QFETCH(QString, toolTip);
-    QFETCH(Pointer, pointer);
-    QFETCH(bool, enabled);
-
+    const Layout::Control& row = Layout::find(Layout::mainWindow(), name.toStdString());
     frmMain w;
     QWidget* c = control(w, name);
     QVERIFY(c);
-    QCOMPARE(QString::fromLatin1(c->metaObject()->className()), className);
-    QCOMPARE(c->parentWidget()->objectName(), parentName);
-    QCOMPARE(c->geometry(), geometry);
-    QCOMPARE(textOf(c), text);
-    QCOMPARE(c->toolTip(), toolTip);
-    QCOMPARE(c->isEnabled(), enabled);
-    switch (pointer) {
-    case Pointer::Default:
+    QCOMPARE(QString::fromLatin1(c->metaObject()->className()), classOf(row.kind));
+    QCOMPARE(c->parentWidget()->objectName(), QString::fromUtf8(row.parent));
+    QCOMPARE(c->geometry(), QRect(Layout::px(row.place.left), Layout::px(row.place.top), Layout::px(row.place.width),
+                                  Layout::px(row.place.height)));
+    QCOMPARE(textOf(c), QString::fromUtf8(row.text));
+    QCOMPARE(c->toolTip(), QString::fromUtf8(row.toolTip));
+    QCOMPARE(c->isEnabled(), row.look.enabled);
+    QCOMPARE(c->focusPolicy(), row.tabPlace == Layout::NoTab ? Qt::NoFocus : Qt::TabFocus);
+    switch (row.look.cursor) {
+    case Layout::Cursor::Arrow:
         QVERIFY(c->cursor().shape() != Qt::BitmapCursor && c->cursor().shape() != Qt::UpArrowCursor);
         break;
-    case Pointer::UpArrow:
+    case Layout::Cursor::UpArrow:
         QCOMPARE(c->cursor().shape(), Qt::UpArrowCursor);
         break;
-    case Pointer::Hand:
+    case Layout::Cursor::Hand:
         QCOMPARE(c->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(c->cursor().hotSpot(), QPoint(6, 0));
         QCOMPARE(c->cursor().pixmap().size(), QSize(32, 32));
         break;
     }
-    if (auto* image = qobject_cast<CPictureBox*>(c); image && !image->picture().isNull())
-        QCOMPARE(image->picture().toImage().pixel(0, 0) | 0xFF000000, qRgb(192, 192, 192));
+    if (auto* box = qobject_cast<CPictureBox*>(c)) {
+        QCOMPARE(box->backColor(), Skin::colour(row.look.back));
+        QCOMPARE(box->border() == CPictureBox::Border::FlatSingle, row.look.border == Layout::Border::Flat);
+        if (!box->picture().isNull())
+            QCOMPARE(box->picture().toImage().pixel(0, 0) | 0xFF000000, qRgb(192, 192, 192));
+    }
+    if (auto* label = qobject_cast<CLabel*>(c)) {
+        QCOMPARE(label->backColor(), row.look.transparent ? QColor() : Skin::colour(row.look.back));
+        QCOMPARE(bool(label->alignment() & Qt::AlignHCenter), row.look.align == Layout::Align::Centre);
+    }
+    if (row.kind != Layout::Kind::Image)
+        QCOMPARE(c->palette().color(QPalette::WindowText), Skin::colour(row.look.fore));
 }
 
 void tst_frmMain::stacking_data() {
@@ -237,18 +262,21 @@ void tst_frmMain::browseLabelColours() {
     QFETCH(QPoint, releaseAt);
     // A click that ends on the label opens the Open dialog; the scripted one answers "cancel" at once.
     RecordingDialogs noDialog;
-    frmMain w({{}, noDialog.factory()});
+    frmMain w({{}, noDialog.factory(), {}});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     if (name == QLatin1String("lblSBrowse"))
         QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(170, 10));
     auto* label = w.findChild<CLabel*>(name);
     const QPoint at = label->mapTo(&w, QPoint(5, 5));
-    QCOMPARE(label->backColor(), QColor(224, 224, 224));
+    const Layout::Look& look = Layout::find(Layout::mainWindow(), name.toStdString()).look;
+    QCOMPARE(label->backColor(), Skin::colour(look.back));
     QTest::mousePress(w.windowHandle(), button, {}, at);
-    QCOMPARE(label->backColor(), QColor(192, 192, 192));
+    QCOMPARE(label->backColor(), Skin::colour(look.pressedBack));
     QTest::mouseRelease(w.windowHandle(), button, {}, label->mapTo(&w, releaseAt));
-    QCOMPARE(label->backColor(), QColor(224, 224, 224));
+    QCOMPARE(label->backColor(), Skin::colour(look.back));
+    // Only a left click opens the dialog.
+    QCOMPARE(noDialog->calls.size(), button == Qt::LeftButton && releaseAt == QPoint(5, 5) ? 1 : 0);
 }
 
 void tst_frmMain::moving_data() {
@@ -288,12 +316,12 @@ void tst_frmMain::exitClosesTheWindow() {
     QVERIFY(!w.isVisible());
 }
 
+// What Space and Enter do to the tabs is the behaviour table's; here, the keys on the controls that open a window,
+// a dialog or close.
 void tst_frmMain::keysActLikeAClick_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("effect");
-    QTest::newRow("join tab, Space") << "imgTab_1" << int(Qt::Key_Space) << "mode 1";
-    QTest::newRow("split tab, Enter") << "imgTab_0" << int(Qt::Key_Return) << "mode 0";
     QTest::newRow("info, keypad Enter") << "imgInfo" << int(Qt::Key_Enter) << "About";
     QTest::newRow("exit, Space") << "imgExit" << int(Qt::Key_Space) << "closed";
     QTest::newRow("split browse, Enter") << "lblBrowse" << int(Qt::Key_Return) << "dialog";
@@ -311,51 +339,47 @@ void tst_frmMain::keysActLikeAClick() {
         seenModal = modal->objectName();
         modal->close();
     });
-    frmMain w({{}, dialogs.factory()});
+    frmMain w({{}, dialogs.factory(), {}});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    if (name == QLatin1String("imgTab_0"))
-        QTest::keyClick(control(w, QStringLiteral("imgTab_1")), Qt::Key_Space);
     QWidget* c = control(w, name);
     c->setFocus(Qt::TabFocusReason);
     QTest::keyClick(c, Qt::Key(key));
 
     const bool closed = !w.isVisible();
     QCOMPARE(closed, effect == QLatin1String("closed"));
-    if (effect.startsWith(QLatin1String("mode")))
-        QCOMPARE(w.iMode(), modeOfTab(effect.back().digitValue()));
     QCOMPARE(seenModal, effect == QLatin1String("About") ? QStringLiteral("frmAbout") : QString());
     QCOMPARE(dialogs->calls.size(), effect == QLatin1String("dialog") ? 1 : 0);
 }
 
-void tst_frmMain::focusShownOnlyFromTheKeyboard_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("byKeyboard");
-    QTest::newRow("split tab, Tab") << "imgTab_0" << true;
-    QTest::newRow("split tab, click keeps the focus away") << "imgTab_0" << false;
-    QTest::newRow("browse, Tab") << "lblBrowse" << true;
-    QTest::newRow("start, click") << "Picture4" << false;
+void tst_frmMain::behaviours_data() {
+    QTest::addColumn<int>("index");
+    const std::vector<Behaviours::Row> rows = Behaviours::mainWindowRows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        QTest::newRow(rows[i].name.c_str()) << static_cast<int>(i);
 }
 
-void tst_frmMain::focusShownOnlyFromTheKeyboard() {
-    QFETCH(QString, name);
-    QFETCH(bool, byKeyboard);
-    ModalCatcher boxes; // a click on start reports that nothing was typed
+// The shared table, played with real mouse and key events; what it expects is read from Qt: the focus widget, the
+// dotted frame's pixels and the tab in front.
+void tst_frmMain::behaviours() {
+    QFETCH(int, index);
+    const Behaviours::Row row = Behaviours::mainWindowRows()[static_cast<std::size_t>(index)];
     frmMain w;
     w.show();
+    w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QWidget* c = control(w, name);
-    const QImage plain = c->grab().toImage();
-    if (byKeyboard) {
-        c->setFocus(Qt::TabFocusReason);
-        QVERIFY(c->hasFocus());
-        QVERIFY(c->grab().toImage() != plain);
-        c->clearFocus();
+    QWidget* c = control(w, QString::fromStdString(row.control));
+    if (row.action == Behaviours::Action::Key) {
+        c->setFocus(Qt::OtherFocusReason);
+        pressKey(c, row.key);
     } else {
-        QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(3, 3));
-        QTRY_VERIFY(!QApplication::activeModalWidget());
+        const Qt::MouseButton button = row.action == Behaviours::Action::LeftClick ? Qt::LeftButton : Qt::RightButton;
+        QTest::mouseClick(w.windowHandle(), button, {}, visiblePoint(w, c));
     }
-    QCOMPARE(c->grab().toImage(), plain);
+    QVERIFY(QApplication::focusWidget());
+    QCOMPARE(QApplication::focusWidget()->objectName().toStdString(), row.focusAfter);
+    QCOMPARE(frontTab(w), row.modeAfter == Mode::Join ? QStringLiteral("imgTab_1") : QStringLiteral("imgTab_0"));
+    QCOMPARE(dottedFrameShows(control(w, QStringLiteral("imgInfo"))), row.cuesAfter);
 }
 
 void tst_frmMain::accessibleNames() {
@@ -460,6 +484,11 @@ void tst_frmMain::wholeSplitFromTheKeyboard() {
     key(Qt::Key_Space);
     QTRY_VERIFY(outcome.contains(QLatin1String(" 3 hisson")));
     QTRY_VERIFY(!QApplication::activeModalWidget());
+    // The focus is back on the start button, shown, and Tab goes on from there.
+    QTRY_VERIFY(QApplication::focusWidget());
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Picture4"));
+    key(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("imgTab_0"));
     QVERIFY(QFile::exists(source.fileName() + QStringLiteral(".003")));
     QVERIFY(!QFile::exists(source.fileName() + QStringLiteral(".004")));
 }

@@ -2,7 +2,6 @@
 #include "engine/modFHand.h"
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/TestFiles.h"
-#include "ui/main/StartAction.h"
 #include "ui/main/frmMain.h"
 
 #include <QDialog>
@@ -31,7 +30,8 @@ void prepare(const QDir& dir, const QString& name, int bytes, Setup setup) {
     if (setup == Setup::Source)
         return;
     std::int16_t count = 0;
-    QCOMPARE(modFHand::SplitFile(StartAction::toEnginePath(source), 1000, count, {}), modFHand::kSuccess);
+    QCOMPARE(modFHand::SplitFile(WorkerRun::toEnginePath(source.toStdU16String()), 1000, count, {}),
+             modFHand::kSuccess);
     if (setup == Setup::Pieces)
         QVERIFY(QFile::remove(source));
 }
@@ -107,8 +107,8 @@ struct EngineProbe {
     std::function<void(int call)> onProgress;
     OnWindowThread windowThread;
 
-    StartAction::Engine engine() {
-        StartAction::Engine engine;
+    WorkerRun::Engine engine() {
+        WorkerRun::Engine engine;
         engine.split = [this](const std::filesystem::path& path, std::int32_t size, std::int16_t& count,
                               const modFHand::Hooks& hooks) {
             enter(path);
@@ -143,6 +143,14 @@ struct EngineProbe {
 bool runEnds(frmMain& window) {
     QWidget* start = control<QWidget>(window, "Picture4");
     return QTest::qWaitFor([start] { return start->isEnabled(); }, 60000);
+}
+
+// Lets the event loop run until the window, closed during a run, has really gone: the run has ended and cleaned
+// up behind it. The window deletes itself when its close goes through.
+bool closesAfterRun(std::unique_ptr<frmMain>& owned) {
+    owned->setAttribute(Qt::WA_DeleteOnClose);
+    const QPointer<frmMain> window = owned.release();
+    return QTest::qWaitFor([&window] { return window.isNull(); }, 60000);
 }
 
 const QString SplitFailureText = QStringLiteral("Mumkina hal->\r1. File ke hisson ka hujam tabdel ker k dobara dekhen\n"
@@ -199,7 +207,7 @@ void tst_StartAction::init() {
     QVERIFY(m_dir->isValid());
     m_dialogs = std::make_unique<RecordingDialogs>();
     m_probe = std::make_unique<EngineProbe>();
-    m_window = std::make_unique<frmMain>(frmMain::Services{m_probe->engine(), m_dialogs->factory()});
+    m_window = std::make_unique<frmMain>(frmMain::Services{m_probe->engine(), m_dialogs->factory(), {}});
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -356,26 +364,26 @@ void tst_StartAction::closeDuringRun() {
         control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
 
     EngineProbe& probe = *m_probe;
+    frmMain& window = *m_window;
     int progressCalls = 0;
     probe.onProgress = [&](int call) {
         progressCalls = call + 1;
         if (call != 3)
             return;
+        // The close waits for the engine's clean-up, the window meanwhile hidden.
         if (byExitImage)
-            click(*m_window, "imgExit");
+            click(window, "imgExit");
         else
-            QVERIFY(m_window->close());
-        QVERIFY(!m_window->isVisible());
+            QVERIFY(!window.close());
+        QVERIFY(!window.isVisible());
     };
     ModalCatcher catcher;
-    click(*m_window, "Picture4");
-    QVERIFY(runEnds(*m_window));
+    click(window, "Picture4");
+    QVERIFY(closesAfterRun(m_window));
 
     QCOMPARE(progressCalls, 4);
     QCOMPARE(catcher.boxes.size(), 0);
-    QVERIFY(!m_window->isVisible());
     QCOMPARE(filesIn(dir()), before);
-    QVERIFY(control<QWidget>(*m_window, "Picture4")->isEnabled());
 }
 
 void tst_StartAction::closeWhileDialogOpenInRun_data() {
@@ -393,29 +401,32 @@ void tst_StartAction::closeWhileDialogOpenInRun() {
     typePath(Mode::Split, whole);
     control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
 
+    frmMain& window = *m_window;
     RecordingDialogs& dialog = *m_dialogs;
     dialog->reply = [&](DialogKind, OpenFileNameRecord& record) {
-        m_window->close();
+        window.close();
         record.lpstrFile = u"/picked.bin" + std::u16string(250, u'\0');
         return 1;
     };
+    QString chosen;
     ModalCatcher catcher([&](QWidget* modal) {
-        m_window->close();
+        window.close();
         if (auto* d = qobject_cast<QDialog*>(modal))
             d->reject();
     });
     m_probe->onProgress = [&](int call) {
-        if (call == 2)
-            click(*m_window, opened.toLatin1().constData());
+        if (call != 2)
+            return;
+        click(window, opened.toLatin1().constData());
+        chosen = control<QLineEdit>(window, "txtSFName")->text();
     };
-    click(*m_window, "Picture4");
-    QVERIFY(runEnds(*m_window));
+    click(window, "Picture4");
+    QVERIFY(closesAfterRun(m_window));
 
     QCOMPARE(catcher.boxes.size(), 0);
-    QVERIFY(!m_window->isVisible());
     QCOMPARE(filesIn(dir()), QStringList{QStringLiteral("a.bin")});
     if (opened == QLatin1String("lblBrowse"))
-        QCOMPARE(control<QLineEdit>(*m_window, "txtSFName")->text(), QStringLiteral("/picked.bin"));
+        QCOMPARE(chosen, QStringLiteral("/picked.bin"));
     else
         QCOMPARE(catcher.otherModals, 1);
 }

@@ -2,6 +2,7 @@
 // may skip drawing a picture it already shows. These tests make sure the loop keeps turning on a slow device
 // and that the shortcut never leaves a wrong picture.
 
+#include "engine/modFHand.h"
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/TestFiles.h"
 #include "ui/main/frmMain.h"
@@ -12,10 +13,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -83,6 +90,8 @@ private slots:
     void sameValueAfterDisturbanceDrawsAgain();
     void slowDevice_data();
     void slowDevice();
+    void sessionEndDuringRun_data();
+    void sessionEndDuringRun();
 };
 
 void tst_WindowPace::sameValueAfterDisturbanceDrawsAgain_data() {
@@ -152,7 +161,10 @@ void tst_WindowPace::slowDevice() {
     }
     const QStringList before = dir.entryList(QDir::Files | QDir::Hidden);
 
-    frmMain window;
+    // Closed during the run, the window deletes itself once the engine has cleaned up behind it.
+    QPointer<frmMain> closing = new frmMain;
+    closing->setAttribute(Qt::WA_DeleteOnClose);
+    frmMain& window = *closing;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     if (mode == Mode::Join)
@@ -177,7 +189,7 @@ void tst_WindowPace::slowDevice() {
         QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgExit")), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!window.isVisible());
         const qint64 hiddenMs = exit.elapsed();
-        QVERIFY(QTest::qWaitFor([&] { return start->isEnabled(); }, GiveUpMs));
+        QVERIFY(QTest::qWaitFor([&] { return closing.isNull(); }, GiveUpMs));
         qInfo("exit: hidden after %lld ms, engine cleaned up after %lld ms", hiddenMs, exit.elapsed());
         QCOMPARE(catcher.boxes.size(), 0);
         QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), before);
@@ -194,10 +206,121 @@ void tst_WindowPace::slowDevice() {
             result = readFile(whole);
         }
         QVERIFY(result == data);
+        delete closing;
     }
     qInfo("longest event-loop gap: %.1f ms", gaps.longestMs);
     QVERIFY2(gaps.longestMs < WidestGapMs, qPrintable(QString::number(gaps.longestMs)));
 }
 
-QTEST_MAIN(tst_WindowPace)
+void tst_WindowPace::sessionEndDuringRun_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<bool>("byExitImage");
+    QTest::newRow("split") << Mode::Split << false;
+    QTest::newRow("join") << Mode::Join << false;
+    QTest::newRow("split, exit image") << Mode::Split << true;
+}
+
+// The session's end as the desktop tells it, SIGTERM, while a run copies to the slow device: the engine stops and
+// cleans up, and only then does the program exit, so no temporary file is left behind. The exit image, which hides
+// the window at once, ends the program in the same order.
+void tst_WindowPace::sessionEndDuringRun() {
+    QFETCH(Mode, mode);
+    QFETCH(bool, byExitImage);
+    if (qEnvironmentVariableIntValue("ZARVEL_SLOW_FSYNC_MS") <= 0)
+        QSKIP("runs only with the slow-device library preloaded");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QDir dir(folder.path());
+    const QString whole = dir.filePath(QStringLiteral("a.bin"));
+    const QByteArray data = content(FileBytes);
+    for (int i = 0; i < FileBytes / PieceBytes; ++i) {
+        if (mode == Mode::Join)
+            QVERIFY(writeFile(pieceName(whole, i + 1), data.mid(i * PieceBytes, PieceBytes)));
+    }
+    if (mode == Mode::Split)
+        QVERIFY(writeFile(whole, data));
+    const QStringList before = dir.entryList(QDir::Files | QDir::Hidden);
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ZARVEL_SESSION_RUN"), mode == Mode::Split ? whole : pieceName(whole, 1));
+    if (byExitImage)
+        environment.insert(QStringLiteral("ZARVEL_SESSION_EXIT"), QStringLiteral("1"));
+    program.setProcessEnvironment(environment);
+    program.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(QTest::qWaitFor([&] { return program.peek(64).contains("running"); }, GiveUpMs));
+    if (!byExitImage)
+        program.terminate();
+    // The exit image's run may stop at its first block, and the program be gone before this looks.
+    QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(GiveUpMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray("running\nengine returned\nexits\n"));
+    QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), before);
+}
+
+namespace {
+
+// The program under test for sessionEndDuringRun: a window that splits `path` into pieces of 1 MB, or joins it
+// when it names a piece, and says on standard output when the engine runs, when it has returned and when the event
+// loop is done. Asked to, it clicks its exit image once the engine runs.
+int runUntilSessionEnds(const QString& path) {
+    static std::atomic<bool> running{false};
+    const auto say = [](const char* line) {
+        std::fputs(line, stdout);
+        std::fflush(stdout);
+    };
+    const auto told = [say](const modFHand::Hooks& hooks) {
+        modFHand::Hooks result = hooks;
+        result.progress = [hooks, say, first = std::make_shared<bool>(true)](std::int16_t percent) {
+            hooks.progress(percent);
+            if (std::exchange(*first, false)) {
+                running = true;
+                say("running\n");
+            }
+        };
+        return result;
+    };
+    WorkerRun::Engine engine;
+    engine.split = [=](const std::filesystem::path& file, std::int32_t size, std::int16_t& count,
+                       const modFHand::Hooks& hooks) {
+        const std::int16_t result = modFHand::SplitFile(file, size, count, told(hooks));
+        say("engine returned\n");
+        return result;
+    };
+    engine.join = [=](const std::filesystem::path& file, std::int16_t& count, const modFHand::Hooks& hooks) {
+        const std::int16_t result = modFHand::JoinFile(file, count, told(hooks));
+        say("engine returned\n");
+        return result;
+    };
+    frmMain window({engine, {}, {}});
+    window.show();
+    const bool join = path.endsWith(QLatin1String(".001"));
+    if (join)
+        QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgTab_1")), Qt::LeftButton, {}, QPoint(5, 5));
+    window.findChild<QLineEdit*>(QLatin1String(join ? "txtSegfname" : "txtSFName"))->setText(path);
+    window.findChild<QLineEdit*>(QStringLiteral("txtSegSize"))->setText(QStringLiteral("1"));
+    QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("Picture4")), Qt::LeftButton, {}, QPoint(5, 5));
+    QTimer exit;
+    QObject::connect(&exit, &QTimer::timeout, &window, [&] {
+        if (qEnvironmentVariableIsSet("ZARVEL_SESSION_EXIT") && running.exchange(false))
+            QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgExit")), Qt::LeftButton, {}, {5, 5});
+    });
+    exit.start(1);
+    const int code = QApplication::exec();
+    say("exits\n");
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QString sessionRun = qEnvironmentVariable("ZARVEL_SESSION_RUN");
+    if (!sessionRun.isEmpty())
+        return runUntilSessionEnds(sessionRun);
+    tst_WindowPace test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_windowpace.moc"

@@ -1,21 +1,39 @@
 #include "ui/about/frmAbout.h"
 
 #include "app/About.h"
+#include "app/AboutForm.h"
 #include "app/Layout.h"
 #include "ui/widgets/CImageBox.h"
 #include "ui/widgets/CLabel.h"
-#include "ui/widgets/CPictureBox.h"
+#include "ui/widgets/InputEvents.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/LayoutBuilder.h"
 #include "ui/widgets/Skin.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QUrl>
 
-const char* const frmAbout::MakerAddress = About::MakerAddress;
+class frmAbout::Face : public AboutFace {
+public:
+    explicit Face(frmAbout& window) : m_window(window) {}
+
+    void focus(const std::string& control) override {
+        m_window.m_controls.value(QString::fromStdString(control))->setFocus(Qt::OtherFocusReason);
+    }
+    void showCues() override { KeyboardFocus::showCues(&m_window); }
+    void close() override { m_window.accept(); }
+    // Opening the page is a courtesy: whatever fails, the window stays as it is.
+    void openAddress(const std::string& address) override {
+        QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+    }
+
+private:
+    frmAbout& m_window;
+};
 
 namespace {
 
@@ -27,45 +45,43 @@ QPointer<frmAbout>& instance() {
 } // namespace
 
 frmAbout::frmAbout(QWidget* owner)
-    : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_face(std::make_unique<Face>(*this)), m_form(std::make_unique<AboutForm>(*m_face, false)) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QString::fromUtf8(About::Title));
     setFixedSize(About::InnerWidth, About::InnerHeight);
     setModal(true);
     setSizeGripEnabled(false);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Skin::colour(Colours::ActiveBorder));
+    setPalette(pal);
+    setAutoFillBackground(true);
     createControls();
-    cmdOK->setFocus(Qt::OtherFocusReason);
+    m_form->opened();
 }
 
+frmAbout::~frmAbout() = default;
+
 void frmAbout::createControls() {
-    const QHash<QString, QWidget*> controls = LayoutBuilder::build(this, Layout::aboutWindow());
-    cmdOK = static_cast<QPushButton*>(controls.value(QStringLiteral("cmdOK")));
-    Picture1 = static_cast<CPictureBox*>(controls.value(QStringLiteral("Picture1")));
-    Line1 = controls.value(QStringLiteral("Line1"));
-    Label_3 = static_cast<CLabel*>(controls.value(QStringLiteral("Label_3")));
-    Image1 = static_cast<CImageBox*>(controls.value(QStringLiteral("Image1")));
+    m_controls = LayoutBuilder::build(this, Layout::aboutWindow());
+    auto* ok = static_cast<QPushButton*>(m_controls.value(QStringLiteral("cmdOK")));
+    // Neither default nor cancel, and its Alt letter is the form's to handle.
+    ok->setAutoDefault(false);
+    ok->setDefault(false);
+    ok->setShortcut(QKeySequence());
+    connect(ok, &QPushButton::clicked, this, [this] { m_form->clicked("cmdOK"); });
 
-    cmdOK->setAutoDefault(false);
-    cmdOK->setDefault(false);
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
-
-    Picture1->setBorder(CPictureBox::Border::Sunken);
-    Picture1->setBackColor(Skin::Silver);
-
-    Line1->setAutoFillBackground(true);
-    QPalette linePalette = Line1->palette();
-    linePalette.setColor(QPalette::Window, palette().color(QPalette::Dark));
-    Line1->setPalette(linePalette);
-
-    Label_3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label_3->setForeColor(Skin::bgr(0xC00000));
-    QFont linkFont(QStringLiteral("Comic Sans MS"), 9, QFont::Normal);
+    auto* link = static_cast<CLabel*>(m_controls.value(QStringLiteral("Label_3")));
+    QFont linkFont(QString::fromUtf8(About::LinkFace), About::LinkPoints, About::LinkWeight);
     linkFont.setStyleHint(QFont::Cursive);
-    Label_3->setFont(linkFont);
-    Label_3->setCursor(Qt::ArrowCursor);
-    connect(Label_3, &CLabel::clicked, this, [this] { Label_Click(3); });
+    link->setFont(linkFont);
+    connect(link, &CLabel::clicked, this, [this] { m_form->clicked("Label_3"); });
 
-    Image1->setPicture(QIcon(Skin::iconPath()).pixmap(16, 16), CImageBox::Fit::Stretch);
+    static_cast<CImageBox*>(m_controls.value(QStringLiteral("Image1")))
+        ->setPicture(QIcon(Skin::iconPath()).pixmap(16, 16), CImageBox::Fit::Stretch);
+    for (QWidget* widget : std::as_const(m_controls))
+        widget->installEventFilter(this);
+    installEventFilter(this);
 }
 
 void frmAbout::showModal(QWidget* owner) {
@@ -73,7 +89,7 @@ void frmAbout::showModal(QWidget* owner) {
     if (!about || about->parentWidget() != owner)
         about = new frmAbout(owner);
     about->centreOverOwner();
-    about->cmdOK->setFocus(Qt::OtherFocusReason);
+    about->m_form->opened();
     about->exec();
 }
 
@@ -87,29 +103,43 @@ void frmAbout::centreOverOwner() {
     move(owner.center() - QPoint(outer.width() / 2, outer.height() / 2));
 }
 
-void frmAbout::keyPressEvent(QKeyEvent* event) {
-    // OK is neither the default nor the cancel button: Esc does nothing, Enter presses OK only while it
-    // has the focus.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        event->accept();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (focusWidget() == cmdOK)
-            cmdOK->click();
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
+bool frmAbout::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        m_form->activated();
+    return QDialog::event(event);
+}
+
+bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && widget->isEnabled() && controlEvent(widget, event);
+}
+
+bool frmAbout::controlEvent(QWidget* widget, QEvent* event) {
+    const QString name = widget == this ? QString() : widget->objectName();
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        // The key's own receiver only: the focused control, or the window while none has the focus.
+        QWidget* focused = QApplication::focusWidget();
+        if (widget != (focused && isAncestorOf(focused) ? focused : this))
+            return false;
+        return m_form->keyPressed(name.toStdString(), InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
     }
-}
-
-void frmAbout::cmdOK_Click() {
-    accept();
-}
-
-void frmAbout::Label_Click(int) {
-    // Opening the page is a courtesy: whatever fails, the window stays as it is.
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(MakerAddress)));
+    case QEvent::FocusIn:
+        m_form->focusMoved(name.toStdString());
+        return false;
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            m_leftDownOn = name;
+        return false;
+    case QEvent::MouseButtonRelease: {
+        // The link is a label: its click is a left press and release over it, as a button's is.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && std::exchange(m_leftDownOn, QString()) == name &&
+            name == QLatin1String("Label_3") && widget->rect().contains(mouse->position().toPoint()))
+            m_form->clicked(name.toStdString());
+        return false;
+    }
+    default:
+        return false;
+    }
 }

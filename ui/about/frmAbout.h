@@ -1,38 +1,35 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
+#include <memory>
 
-class CImageBox;
-class CLabel;
-class CPictureBox;
-class QPushButton;
+class AboutForm;
 
-// The About window: the icon, a link to the maker's page, OK, and a picture that carries the About text.
+// The About window in Qt's terms: the icon, a link to the maker's page, OK, and a picture that carries the About
+// text. What its keys and clicks do is AboutForm's.
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
-    // The maker's address: the link shows it and opens it.
-    static const char* const MakerAddress;
-
     explicit frmAbout(QWidget* owner);
+    ~frmAbout() override;
 
     // Shows the program's one About window modally over the owner, creating it on first use.
     static void showModal(QWidget* owner);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
-private slots:
-    void cmdOK_Click();
-    void Label_Click(int index);
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class Face;
+
     void createControls();
     void centreOverOwner();
+    bool controlEvent(QWidget* control, QEvent* event);
 
-    QPushButton* cmdOK = nullptr;
-    CLabel* Label_3 = nullptr;
-    CPictureBox* Picture1 = nullptr;
-    CImageBox* Image1 = nullptr;
-    QWidget* Line1 = nullptr;
+    std::unique_ptr<Face> m_face;
+    std::unique_ptr<AboutForm> m_form;
+    QHash<QString, QWidget*> m_controls;
+    QString m_leftDownOn; // the control a left press started a click on
 };

@@ -1,29 +1,12 @@
 #include "ui/main/FileSelection.h"
 
-#include "app/CFileDialog.h"
-#include "ui/filedialog/QtFileDialogBackend.h"
-
 #include <QDir>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
-#include <QWidget>
-#include <cstdint>
 
 namespace FileSelection {
-
-void browseInto(QLineEdit* box, QWidget* owner, const CFileDialog::BackendFactory& dialogs) {
-    // A new dialog per click, so nothing of an earlier choice (folder, name) is carried into this one.
-    CFileDialog dialog((dialogs ? dialogs : QtFileDialogBackend::platformDialogs())());
-    dialog.setDialogTitle(u"Open");
-    dialog.setFilter(u"All Files (*.*)|*.*");
-    dialog.setFilterIndex(0);
-    dialog.setFlags(static_cast<std::int32_t>(OpenFileNameFlags::BrowseForFile));
-    dialog.setHWndParent(static_cast<std::uintptr_t>(owner->winId()));
-    if (dialog.Show(true))
-        box->setText(QString::fromStdU16String(dialog.FileName()));
-}
 
 std::optional<QString> firstDroppedFile(const QMimeData* data) {
     if (!data || !data->hasUrls())

@@ -1,20 +1,22 @@
 #include "ui/main/frmMain.h"
 
-#include "app/Layout.h"
+#include "app/MainForm.h"
+#include "app/MainWindow.h"
 #include "app/ProgressPicture.h"
-#include "ui/about/frmAbout.h"
+#include "ui/filedialog/QtFileDialogBackend.h"
 #include "ui/main/FileSelection.h"
-#include "ui/main/StartAction.h"
+#include "ui/main/SessionEnd.h"
+#include "ui/main/frmMainFace.h"
 #include "ui/widgets/Accessible.h"
 #include "ui/widgets/CImageBox.h"
 #include "ui/widgets/CLabel.h"
 #include "ui/widgets/CPictureBox.h"
 #include "ui/widgets/CTextBox.h"
+#include "ui/widgets/InputEvents.h"
 #include "ui/widgets/Skin.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -23,24 +25,6 @@
 #include <utility>
 
 namespace {
-
-constexpr int LargestFontPixels = 10;
-constexpr int SmallestFontPixels = 8;
-
-// The design was made for a small 8-point face. "100%" must end at least one pixel short of the bar's frame and
-// "MB" must fit its label, the narrowest place a text of the window has; the common default faces differ in
-// width by a tenth, which decides that at 10 pixels.
-bool fitsDesign(const QFont& font) {
-    const QFontMetrics metrics(font);
-    const ProgressPicture full = ProgressPicture::of(100);
-    const Layout::Control& unit = Layout::find(Layout::mainWindow(), "Label_2");
-    return full.textLeft + metrics.boundingRect(QString::fromStdString(full.text)).right() <= full.barLeft - 2 &&
-           metrics.boundingRect(QString::fromUtf8(unit.text)).right() < Layout::px(unit.place.width);
-}
-
-bool isWindowed(const QWidget* w) {
-    return qobject_cast<const CPictureBox*>(w) || qobject_cast<const QLineEdit*>(w);
-}
 
 // The columns from x1 to x2 and rows from y1 to y2, both ends included whichever way round they are given,
 // in a canvas's device pixels; returned in its logical pixels, so that at any ratio the fill covers whole
@@ -66,54 +50,120 @@ void setProgressText(QString& text, const std::string& latin) {
         *out++ = QLatin1Char(c);
 }
 
-} // namespace
-
-QFont frmMain::designFont(QFont face) {
-    // A face too wide even at the smallest size still gets that size: the texts then only touch their edges.
-    for (int pixels = LargestFontPixels;; --pixels) {
-        face.setPixelSize(pixels);
-        if (pixels == SmallestFontPixels || fitsDesign(face))
-            return face;
-    }
+MainForm::Services formServices(frmMain::Services services) {
+    if (!services.fileDialogs)
+        services.fileDialogs = QtFileDialogBackend::platformDialogs();
+    return {std::move(services.engine), std::move(services.fileDialogs), std::move(services.failureLine)};
 }
+
+} // namespace
 
 frmMain::frmMain(QWidget* parent) : frmMain(Services{}, parent) {}
 
-frmMain::frmMain(Services services, QWidget* parent) : QWidget(parent), m_fileDialogs(std::move(services.fileDialogs)) {
+frmMain::frmMain(Services services, QWidget* parent) : QWidget(parent), m_face(std::make_unique<Face>(*this)) {
     setObjectName(QStringLiteral("frmMain"));
     setUpWindow();
     createControls();
-    connectControls();
     m_progressText.reserve(8);
-    m_startAction = std::make_unique<StartAction>(
-        std::move(services.engine), [this](std::int16_t percent) { spProg(percent); },
-        [this](Messages::Outcome outcome, std::int16_t pieceCount) { startAction_Finished(outcome, pieceCount); });
-
-    if (QCoreApplication* app = QCoreApplication::instance())
-        connect(app, &QCoreApplication::aboutToQuit, this, &frmMain::leaveRun);
-
-    m_iMode = Mode::Split;
-    spProg(0);
+    // The worker's wake only makes the end heard sooner: the frames see it all the same.
+    const auto wake = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { m_form->frame(); }, Qt::QueuedConnection);
+    };
+    m_form = std::make_unique<MainForm>(*m_face, formServices(std::move(services)), wake, false);
+    m_frames.setInterval(MainWindow::FrameMilliseconds);
+    connect(&m_frames, &QTimer::timeout, this, [this] { m_form->frame(); });
+    connectControls();
+    m_form->load();
 }
 
 frmMain::~frmMain() {
-    leaveRun();
+    // The form waits for a run still going while the window can still be hidden.
+    m_form.reset();
+}
+
+Mode frmMain::iMode() const {
+    return m_form->iMode();
 }
 
 void frmMain::connectControls() {
-    for (int i = 0; i < 2; ++i)
-        connect(imgTab[i], &CImageBox::clicked, this, [this, i] { imgTab_Click(i); });
-    connect(imgInfo, &CImageBox::clicked, this, &frmMain::imgInfo_Click);
-    connect(imgExit, &CImageBox::clicked, this, &frmMain::imgExit_Click);
-    for (CLabel* label : {lblBrowse, lblSBrowse}) {
-        connect(label, &CLabel::pressed, this, [this, label] { browseLabel_MouseDown(label); });
-        connect(label, &CLabel::released, this, [this, label] { browseLabel_MouseUp(label); });
+    for (QWidget* widget : std::as_const(m_controls)) {
+        widget->installEventFilter(this);
+        // Assistive technology's press on a picture or label is a click.
+        const std::string name = widget->objectName().toStdString();
+        const auto click = [this, name] { m_form->clicked(name); };
+        if (auto* image = qobject_cast<CImageBox*>(widget))
+            connect(image, &CImageBox::clicked, this, click);
+        else if (auto* box = qobject_cast<CPictureBox*>(widget))
+            connect(box, &CPictureBox::clicked, this, click);
+        else if (auto* label = qobject_cast<CLabel*>(widget))
+            connect(label, &CLabel::clicked, this, click);
     }
-    connect(lblBrowse, &CLabel::clicked, this, &frmMain::lblBrowse_Click);
-    connect(lblSBrowse, &CLabel::clicked, this, &frmMain::lblSBrowse_Click);
-    connect(Picture4, &CPictureBox::clicked, this, &frmMain::Picture4_Click);
-    connect(txtSFName, &CTextBox::OLEDragDrop, this, &frmMain::txtSFName_OLEDragDrop);
-    connect(txtSegfname, &CTextBox::OLEDragDrop, this, &frmMain::txtSegfname_OLEDragDrop);
+    for (const char* name : {"txtSFName", "txtSegfname"}) {
+        auto* box = static_cast<CTextBox*>(control(name));
+        box->setOLEDropMode(CTextBox::DropMode::Manual);
+        connect(box, &CTextBox::OLEDragDrop, this, [box](QDropEvent* event) { FileSelection::dropInto(box, event); });
+    }
+    installEventFilter(this);
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &frmMain::endSession);
+    connect(&SessionEnd::instance(), &SessionEnd::ended, this, [this] {
+        endSession();
+        QCoreApplication::quit();
+    });
+}
+
+void frmMain::endSession() {
+    m_form->endSession();
+}
+
+QWidget* frmMain::control(const std::string& name) const {
+    QWidget* widget = m_controls.value(QString::fromStdString(name));
+    Q_ASSERT_X(widget, "frmMain::control", name.c_str());
+    return widget;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == this) {
+        // Keys reach the window itself only while no control has the focus.
+        if (event->type() == QEvent::KeyPress && !QApplication::focusWidget())
+            m_form->keyPressed("", InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && widget->isEnabled() && controlEvent(widget, event);
+}
+
+bool frmMain::controlEvent(QWidget* widget, QEvent* event) {
+    const std::string name = widget->objectName().toStdString();
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        m_form->mousePressed(name, InputEvents::buttonOf(static_cast<QMouseEvent*>(event)->button()));
+        return false;
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool over = widget->rect().contains(mouse->position().toPoint());
+        m_form->mouseReleased(name, InputEvents::buttonOf(mouse->button()), over);
+        return false;
+    }
+    case QEvent::KeyPress:
+        // A key that a control passed on to its container is not the container's own.
+        if (widget != QApplication::focusWidget())
+            return false;
+        return m_form->keyPressed(name, InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
+    case QEvent::FocusIn:
+        m_form->focusMoved(name);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool frmMain::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        m_form->activated();
+    return QWidget::event(event);
 }
 
 void frmMain::spProg(std::int16_t percent) {
@@ -143,11 +193,11 @@ void frmMain::drawProgress(std::int16_t percent) {
     const auto device = [ratio](int logical) { return static_cast<int>(std::lround(logical * ratio)); };
     painter.fillRect(devicePixels(device(picture.barLeft), device(picture.barTop), rightPixel,
                                   device(picture.barBottom + 1) - 1, ratio),
-                     Skin::MidGrey);
+                     Skin::colour(Colours::MidGrey));
 
     drawFrame(painter,
               QRect(QPoint(picture.frameLeft, picture.frameTop), QPoint(picture.frameRight, picture.frameBottom)),
-              Qt::black);
+              Skin::colour(Colours::Black));
 
     setProgressText(m_progressText, picture.text);
     painter.setFont(picProgress->font());
@@ -155,102 +205,16 @@ void frmMain::drawProgress(std::int16_t percent) {
     painter.drawText(picture.textLeft, picture.textTop + painter.fontMetrics().ascent(), m_progressText);
 }
 
-void frmMain::bringToFront(QWidget* control) {
-    // Labels and images never rise above the boxes of their container: they go to the top of their own
-    // layer, just under the lowest box.
-    if (isWindowed(control)) {
-        control->raise();
-        return;
-    }
-    for (QObject* sibling : control->parentWidget()->children()) {
-        auto* w = qobject_cast<QWidget*>(sibling);
-        if (w && w != control && isWindowed(w)) {
-            control->stackUnder(w);
-            return;
-        }
-    }
-    control->raise();
-}
-
-void frmMain::imgTab_Click(int index) {
-    m_iMode = modeOfTab(index);
-    bringToFront(picCHolder[index]);
-    bringToFront(imgTab[index]);
-}
-
-void frmMain::imgInfo_Click() {
-    frmAbout::showModal(this);
-}
-
-void frmMain::imgExit_Click() {
-    close();
-}
-
-void frmMain::browseLabel_MouseDown(CLabel* label) {
-    label->setBackColor(Skin::Silver);
-}
-
-void frmMain::browseLabel_MouseUp(CLabel* label) {
-    label->setBackColor(Skin::LightGrey);
-}
-
-void frmMain::lblBrowse_Click() {
-    FileSelection::browseInto(txtSFName, this, m_fileDialogs);
-}
-
-void frmMain::lblSBrowse_Click() {
-    FileSelection::browseInto(txtSegfname, this, m_fileDialogs);
-}
-
-void frmMain::txtSFName_OLEDragDrop(QDropEvent* event) {
-    FileSelection::dropInto(txtSFName, event);
-}
-
-void frmMain::txtSegfname_OLEDragDrop(QDropEvent* event) {
-    FileSelection::dropInto(txtSegfname, event);
-}
-
-void frmMain::Picture4_Click() {
-    // The mode and the boxes are read once, here: switching tabs or typing during the run changes neither the
-    // run nor its box. The button stays off until the box is closed, so the engine is never entered twice.
-    Picture4->setEnabled(false);
-    m_startAction->start({m_iMode, txtSFName->text(), txtSegSize->text(), txtSegfname->text()});
-}
-
-void frmMain::startAction_Finished(Messages::Outcome outcome, std::int16_t pieceCount) {
-    // A run stopped by a close has nothing left to tell: the user asked the window to go.
-    if (!std::exchange(m_closedInRun, false))
-        Messages::show(this, outcome, pieceCount);
-    Picture4->setEnabled(true);
-}
-
 void frmMain::closeEvent(QCloseEvent* event) {
-    // The exit goes at once, even in the middle of a run: the engine is asked to stop at its next block and
-    // clean up behind the hidden window, and the program ends only once it has (the destructor waits).
-    leaveRun();
-    QWidget::closeEvent(event);
-}
-
-void frmMain::leaveRun() {
-    if (!m_startAction->isRunning())
-        return;
-    m_startAction->requestStop();
-    m_closedInRun = true;
-    // An end without a close (a quit, a logout) still must not leave a frozen window on the screen while the
-    // engine cleans up.
-    hide();
-}
-
-void frmMain::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!m_shownOnce) {
-        m_shownOnce = true;
-        picCHolder[0]->setFocus(Qt::OtherFocusReason);
-    }
+    // During a run the window is hidden at once and closed by the form once the engine has cleaned up.
+    if (m_form->closeRequested())
+        QWidget::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void frmMain::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
+    if (!MainForm::surfaceMoves(InputEvents::buttonOf(event->button())))
         return;
     // The window system's own move feels native; where it refuses (no window manager support, offscreen)
     // the window follows the mouse itself until the button is released.

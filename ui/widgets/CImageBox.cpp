@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CImageBox::CImageBox(QWidget* parent) : QWidget(parent), m_keyboard(this, [this] { emit clicked(); }) {
+CImageBox::CImageBox(QWidget* parent) : QWidget(parent), m_keyboard(this) {
     setFocusPolicy(Qt::NoFocus);
 }
 
@@ -31,12 +31,6 @@ void CImageBox::paintEvent(QPaintEvent*) {
 
 void CImageBox::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    m_click.press(event);
-}
-
-void CImageBox::mouseReleaseEvent(QMouseEvent* event) {
-    if (m_click.release(event, this))
-        emit clicked();
 }
 
 void CImageBox::changeEvent(QEvent* event) {

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "ui/widgets/ClickTracker.h"
 #include "ui/widgets/KeyboardFocus.h"
 
 #include <QPixmap>
 #include <QWidget>
 
-// A light control that shows a picture and reports clicks. Unless it stretches its picture, it has the
-// picture's size. When disabled it ignores the mouse, so presses reach the control behind it. Given a focus
-// policy, it also acts on Space and Enter.
+// A light control that shows a picture. Unless it stretches its picture, it has the picture's size. Its presses
+// are its own, never the window's; what they mean is the window's to decide. When disabled it ignores the mouse,
+// so presses reach the control behind it. `clicked` comes from assistive technology's press.
 class CImageBox : public QWidget {
     Q_OBJECT
 public:
@@ -25,12 +24,10 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     QPixmap m_picture;
     Fit m_fit = Fit::Natural;
-    ClickTracker m_click;
     KeyboardFocus m_keyboard;
 };

@@ -3,8 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CLabel::CLabel(const QString& text, QWidget* parent)
-    : QLabel(text, parent), m_keyboard(this, [this] { emit clicked(); }) {
+CLabel::CLabel(const QString& text, QWidget* parent) : QLabel(text, parent), m_keyboard(this) {
     setFocusPolicy(Qt::NoFocus);
     setBackColor(QColor());
 }
@@ -43,14 +42,8 @@ void CLabel::paintEvent(QPaintEvent* event) {
 
 void CLabel::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    m_click.press(event);
-    emit pressed(event->button());
 }
 
 void CLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    const bool click = m_click.release(event, this);
-    emit released(event->button());
-    if (click)
-        emit clicked();
 }

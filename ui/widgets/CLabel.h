@@ -1,13 +1,12 @@
 #pragma once
 
-#include "ui/widgets/ClickTracker.h"
 #include "ui/widgets/KeyboardFocus.h"
 
 #include <QColor>
 #include <QLabel>
 
-// A label that can act as a flat button: it reports press, release and click, and keeps the mouse from
-// press to release, so a release outside it still reaches it. Given a focus policy, Space and Enter click it.
+// A label that can act as a flat button: it keeps the mouse from press to release, so a release outside it still
+// reaches it, and the window decides what the press means. `clicked` comes from assistive technology's press.
 class CLabel : public QLabel {
     Q_OBJECT
 public:
@@ -21,8 +20,6 @@ public:
     void setBorder(Border border);
 
 signals:
-    void pressed(Qt::MouseButton button);
-    void released(Qt::MouseButton button);
     void clicked();
 
 protected:
@@ -32,6 +29,5 @@ protected:
 
 private:
     QColor m_backColor;
-    ClickTracker m_click;
     KeyboardFocus m_keyboard;
 };

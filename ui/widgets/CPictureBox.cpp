@@ -4,9 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CPictureBox::CPictureBox(QWidget* parent)
-    : QWidget(parent), m_backColor(192, 192, 192), m_keyboard(this, [this] { emit clicked(); }) {
-    setFocusPolicy(Qt::StrongFocus);
+CPictureBox::CPictureBox(QWidget* parent) : QWidget(parent), m_backColor(192, 192, 192), m_keyboard(this) {
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -103,12 +102,6 @@ void CPictureBox::paintBorder(QPainter& painter) const {
 void CPictureBox::mousePressEvent(QMouseEvent* event) {
     // A press on a box is the box's own, never a press on the window behind it.
     event->accept();
-    m_click.press(event);
-}
-
-void CPictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    if (m_click.release(event, this))
-        emit clicked();
 }
 
 void CPictureBox::resizeEvent(QResizeEvent* event) {

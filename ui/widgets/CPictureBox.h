@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ui/widgets/ClickTracker.h"
 #include "ui/widgets/KeyboardFocus.h"
 
 #include <QColor>
@@ -10,8 +9,8 @@
 
 // A container that can also show a picture and be drawn into. The picture is shown unscaled from the
 // top-left corner of the inner area and cut off where it does not fit; the canvas, when there is one,
-// keeps what was drawn into it so that the box can repaint it after being covered. Space and Enter click it
-// like the mouse.
+// keeps what was drawn into it so that the box can repaint it after being covered. Its presses are its own, never
+// the window's. `clicked` comes from assistive technology's press.
 class CPictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -38,7 +37,6 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -48,6 +46,5 @@ private:
     QImage m_canvas;
     QColor m_backColor;
     Border m_border = Border::None;
-    ClickTracker m_click;
     KeyboardFocus m_keyboard;
 };

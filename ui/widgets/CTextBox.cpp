@@ -11,9 +11,6 @@ CTextBox::CTextBox(QWidget* parent) : QLineEdit(parent) {
     // No length limit of its own: a long path or a pasted size text is kept whole, not cut at 32767.
     setMaxLength(std::numeric_limits<int>::max());
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Text, Qt::black);
-    setPalette(pal);
 }
 
 void CTextBox::setOLEDropMode(DropMode mode) {

@@ -69,6 +69,61 @@ void setPicture(QWidget* widget, const Layout::Control& control) {
         static_cast<CPictureBox*>(widget)->setPicture(picture);
 }
 
+void setBack(QWidget* widget, const Layout::Look& look) {
+    if (auto* box = qobject_cast<CPictureBox*>(widget)) {
+        box->setBackColor(Skin::colour(look.back));
+    } else if (auto* label = qobject_cast<CLabel*>(widget)) {
+        label->setBackColor(look.transparent ? QColor() : Skin::colour(look.back));
+    } else if (qobject_cast<CTextBox*>(widget)) {
+        QPalette pal = widget->palette();
+        pal.setColor(QPalette::Base, Skin::colour(look.back));
+        widget->setPalette(pal);
+    }
+}
+
+// The text's colour; a line is drawn in it whole.
+void setFore(QWidget* widget, const Layout::Control& control) {
+    const QColor fore = Skin::colour(control.look.fore);
+    QPalette pal = widget->palette();
+    if (control.kind == Layout::Kind::Line) {
+        pal.setColor(QPalette::Window, fore);
+        widget->setAutoFillBackground(true);
+    } else if (control.kind != Layout::Kind::Button) {
+        pal.setColor(QPalette::WindowText, fore);
+        pal.setColor(QPalette::Text, fore);
+    }
+    widget->setPalette(pal);
+}
+
+void setBorder(QWidget* widget, Layout::Border border) {
+    if (auto* box = qobject_cast<CPictureBox*>(widget)) {
+        box->setBorder(border == Layout::Border::Flat     ? CPictureBox::Border::FlatSingle
+                       : border == Layout::Border::Sunken ? CPictureBox::Border::Sunken
+                                                          : CPictureBox::Border::None);
+    } else if (auto* label = qobject_cast<CLabel*>(widget)) {
+        label->setBorder(border == Layout::Border::Flat ? CLabel::Border::FlatSingle : CLabel::Border::None);
+    }
+}
+
+// The arrow is left unset, so that a text box keeps its I-beam.
+void setCursor(QWidget* widget, Layout::Cursor cursor) {
+    if (cursor == Layout::Cursor::Hand)
+        widget->setCursor(Skin::handCursor());
+    else if (cursor == Layout::Cursor::UpArrow)
+        widget->setCursor(Qt::UpArrowCursor);
+}
+
+void applyLook(QWidget* widget, const Layout::Control& control) {
+    const Layout::Look& look = control.look;
+    setBack(widget, look);
+    setFore(widget, control);
+    setBorder(widget, look.border);
+    setCursor(widget, look.cursor);
+    if (auto* label = qobject_cast<CLabel*>(widget))
+        label->setAlignment((look.align == Layout::Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    widget->setEnabled(look.enabled);
+}
+
 QRect placeOf(const Layout::Twips& place) {
     return QRect(Layout::px(place.left), Layout::px(place.top), Layout::px(place.width), Layout::px(place.height));
 }
@@ -84,18 +139,17 @@ QHash<QString, QWidget*> build(QWidget* window, const std::vector<Layout::Contro
         widget->setObjectName(QString::fromUtf8(control.name));
         widget->setGeometry(placeOf(control.place));
         setPicture(widget, control);
+        applyLook(widget, control);
         if (*control.toolTip)
             widget->setToolTip(QString::fromUtf8(control.toolTip));
         if (*control.accessibleName)
             Accessible::describe(widget, QString::fromUtf8(control.accessibleName),
                                  QString::fromUtf8(control.accessibleDescription), roleOf(control.role));
-        if (control.tabPlace != Layout::NoTab) {
-            // Reached with Tab only, so a click on a picture or label leaves the focus where it was; set before
-            // the chain, which skips what takes no focus inside a panel.
-            if (widget->focusPolicy() == Qt::NoFocus)
-                widget->setFocusPolicy(Qt::TabFocus);
+        // Reached with Tab only: where a click puts the focus is the window's rule, which gives it itself. Set
+        // before the chain, which skips what takes no focus inside a panel.
+        widget->setFocusPolicy(control.tabPlace == Layout::NoTab ? Qt::NoFocus : Qt::TabFocus);
+        if (control.tabPlace != Layout::NoTab)
             tabOrder[control.tabPlace] = widget;
-        }
         widgets.insert(widget->objectName(), widget);
     }
     QWidget* previous = nullptr;

@@ -9,8 +9,8 @@
 class QWidget;
 
 // Makes a window's widgets from its layout table: each control of its kind, named, placed, with its picture,
-// text and tool tip, described for screen readers, and chained in the table's Tab order. The window adds its
-// look (colours, borders, cursors) afterwards.
+// text, tool tip and look (colours, border, cursor, alignment, enabled), described for screen readers, and
+// chained in the table's Tab order. No control takes the focus by a click of its own.
 namespace LayoutBuilder {
 
 // `window` stands for the table's window name; every other parent must come before its children.

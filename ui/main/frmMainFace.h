@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/MainForm.h"
+#include "ui/main/frmMain.h"
+
+// What MainForm asks of the main window, done with its Qt widgets.
+class frmMain::Face : public MainFace {
+public:
+    explicit Face(frmMain& window) : m_window(window) {}
+
+    std::u16string text(const std::string& box) const override;
+    void setText(const std::string& box, const std::u16string& text) override;
+    void setEnabled(const std::string& control, bool enabled) override;
+    void stack(const std::vector<std::string>& lowestFirst) override;
+    void setPressed(const std::string& control, bool pressed) override;
+    void drawProgress(std::int16_t percent) override;
+    void focus(const std::string& control) override;
+    void showCues() override;
+    void runFrames(bool on) override;
+    void showBox(Messages::Outcome outcome, std::int16_t count) override;
+    void showAbout() override;
+    std::uintptr_t dialogOwner() const override;
+    void hide() override;
+    void close() override;
+
+private:
+    frmMain& m_window;
+};
