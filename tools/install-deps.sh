@@ -9,7 +9,8 @@ build_pkgs=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-pl
 # The window's texts are checked with each common default face, so the tests bring the two that Debian's
 # DejaVu Sans does not.
 test_pkgs=(libgtest-dev googletest xvfb xauth x11-utils xdotool imagemagick coreutils g++-mingw-w64-x86-64-posix
-    wine64 xfsprogs desktop-file-utils appstream dpkg-dev file fonts-noto-core fonts-liberation2 libfuse3-dev fuse3)
+    wine64 xfsprogs desktop-file-utils appstream dpkg-dev file fonts-noto-core fonts-liberation2 libfuse3-dev fuse3
+    dbus-daemon)
 package_pkgs=(dpkg-dev file g++-mingw-w64-x86-64-posix)
 bench_pkgs=(gnuplot-nox time)
 fuzz_pkgs=(clang-14 libclang-rt-14-dev)

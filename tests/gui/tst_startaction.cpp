@@ -2,8 +2,10 @@
 #include "engine/modFHand.h"
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/TestFiles.h"
+#include "ui/main/DockProgress.h"
 #include "ui/main/frmMain.h"
 
+#include <QDBusConnection>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -177,8 +179,23 @@ QString joinSuccessText(int count) {
 
 Q_DECLARE_METATYPE(Setup)
 
+// One launcher-entry signal as a dock reads it.
+struct DockSignal {
+    QString uri;
+    double progress;
+    bool visible;
+    bool urgent;
+};
+
 class tst_StartAction : public QObject {
     Q_OBJECT
+
+public slots:
+    void dockUpdated(const QString& uri, const QVariantMap& properties) {
+        m_dock.push_back({uri, properties.value(QStringLiteral("progress")).toDouble(),
+                          properties.value(QStringLiteral("progress-visible")).toBool(),
+                          properties.value(QStringLiteral("urgent")).toBool()});
+    }
 
 private slots:
     void init();
@@ -197,12 +214,20 @@ private:
     std::unique_ptr<RecordingDialogs> m_dialogs;
     std::unique_ptr<EngineProbe> m_probe;
     std::unique_ptr<frmMain> m_window;
+    // What the session bus carried, where the test runs with one (dbus-run-session).
+    bool m_busListened = false;
+    QVector<DockSignal> m_dock;
 
     QDir dir() const { return QDir(m_dir->path()); }
     void typePath(Mode mode, const QString& text);
 };
 
 void tst_StartAction::init() {
+    m_dock.clear();
+    if (!m_busListened && !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        m_busListened = QDBusConnection::sessionBus().connect(
+            QString(), QString(), QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"), this,
+            SLOT(dockUpdated(QString, QVariantMap)));
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_dialogs = std::make_unique<RecordingDialogs>();
@@ -294,6 +319,24 @@ void tst_StartAction::outcome() {
     }
     QCOMPARE(control<QLineEdit>(*m_window, mode == Mode::Split ? "txtSFName" : "txtSegfname")->text(),
              typed.arg(whole));
+
+    // The dock: rising progress while the run goes, urgent after a failure until its box is answered, then
+    // nothing shown.
+    if (!m_busListened)
+        return;
+    QTRY_VERIFY(!m_dock.isEmpty() && !m_dock.last().visible && !m_dock.last().urgent);
+    double highest = 0;
+    bool wasUrgent = false;
+    for (const DockSignal& signal : m_dock) {
+        QCOMPARE(signal.uri, DockProgress::AppUri);
+        if (signal.visible) {
+            QVERIFY(signal.progress >= highest);
+            highest = signal.progress;
+        }
+        wasUrgent = wasUrgent || signal.urgent;
+    }
+    QVERIFY(m_dock.first().visible);
+    QCOMPARE(wasUrgent, !succeeds);
 }
 
 void tst_StartAction::busyWhileRunning_data() {

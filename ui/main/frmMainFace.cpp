@@ -42,6 +42,13 @@ void frmMain::Face::drawProgress(std::int16_t percent) {
     m_window.spProg(percent);
 }
 
+void frmMain::Face::showTaskbarProgress(const TaskbarProgress& progress) {
+    m_dock.show(progress);
+    // The dock's signal has no error state: the window asks for the user's attention as the platform does.
+    if (progress.state == TaskbarProgress::State::Error)
+        QApplication::alert(&m_window);
+}
+
 void frmMain::Face::focus(const std::string& control) {
     m_window.control(control)->setFocus(Qt::OtherFocusReason);
     // A window manager hands the activation back to the owner of a box or dialog that closed; without one (a bare

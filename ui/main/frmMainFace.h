@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainForm.h"
+#include "ui/main/DockProgress.h"
 #include "ui/main/frmMain.h"
 
 // What MainForm asks of the main window, done with its Qt widgets.
@@ -14,6 +15,7 @@ public:
     void stack(const std::vector<std::string>& lowestFirst) override;
     void setPressed(const std::string& control, bool pressed) override;
     void drawProgress(std::int16_t percent) override;
+    void showTaskbarProgress(const TaskbarProgress& progress) override;
     void focus(const std::string& control) override;
     void showCues() override;
     void runFrames(bool on) override;
@@ -25,4 +27,5 @@ public:
 
 private:
     frmMain& m_window;
+    DockProgress m_dock;
 };
