@@ -178,7 +178,9 @@ void MainForm::frame() {
     if (const auto percent = m_run.newProgress()) {
         m_percent = *percent;
         m_face.drawProgress(*percent);
-        if (m_run.isRunning() && !m_closing)
+        // The engine's last word on success is 0, which clears the bar for the box; the taskbar only rises, and
+        // the end of the run clears it.
+        if (m_run.isRunning() && !m_closing && *percent >= m_taskbar.percent)
             setTaskbar(TaskbarProgress::State::Normal, *percent);
     }
     // A box must not come over a modal window: it waits until that has closed. The run itself goes on.

@@ -30,7 +30,10 @@ public:
             while (!m_open && !hooks.stopRequested())
                 m_changed.wait_for(lock, std::chrono::milliseconds(5));
             count = 3;
-            return hooks.stopRequested() || fails ? modFHand::kFailure : modFHand::kSuccess;
+            if (hooks.stopRequested() || fails)
+                return modFHand::kFailure;
+            hooks.progress(0); // as the engine clears the bar on success
+            return modFHand::kSuccess;
         };
         return engine;
     }
@@ -254,7 +257,8 @@ TEST(MainForm, RunEnds) {
         if (row.boxes == 1) {
             EXPECT_FALSE(w.face.disabled["Picture4"]);
             EXPECT_EQ(w.face.focused, "Picture4");
-            EXPECT_EQ(w.face.drawn.back(), 50);
+            // A success clears the bar; a failure leaves its last picture.
+            EXPECT_EQ(w.face.drawn.back(), row.during == During::Failure ? 50 : 0);
         }
     }
 }
