@@ -216,8 +216,8 @@ TEST(MainForm, RunEnds) {
         {During::Nothing, 1, false, {started, half, none}},
         {During::Failure, 1, false, {started, half, failed, none}},
         {During::About, 1, false, {started, half, none}},
-        {During::Close, 0, true, {started, none}},
-        {During::SessionEnd, 0, false, {started, none}},
+        {During::Close, 0, true, {started, half, none}},
+        {During::SessionEnd, 0, false, {started, half, none}},
     };
     for (const auto& row : rows) {
         Window w;
@@ -225,6 +225,11 @@ TEST(MainForm, RunEnds) {
         w.click("Picture4");
         EXPECT_TRUE(w.face.disabled["Picture4"]);
         EXPECT_TRUE(w.face.frames);
+        // Frames until one has drawn the engine's 50.
+        while (w.face.drawn.back() != 50) {
+            w.form.frame();
+            std::this_thread::yield();
+        }
         switch (row.during) {
         case During::About:
             // The run ends while About is open: its box waits until About has closed.
