@@ -11,7 +11,7 @@ name="zarvel-$2-windows-x64"
 mkdir -p "$stage/$name" "$out"
 cp "$exe" "$stage/$name/zarvel.exe"
 # Windows' own editor wants CR LF line ends.
-sed 's/$/\r/' "$here/README.txt" >"$stage/$name/README.txt"
+sed -e "s/@VERSION@/$2/" -e 's/$/\r/' "$here/README.txt" >"$stage/$name/README.txt"
 rm -f "$out/$name.zip"
 (cd "$stage" && cmake -E tar cf "$out/$name.zip" --format=zip "$name")
 echo "$out/$name.zip"

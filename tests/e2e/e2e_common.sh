@@ -23,7 +23,8 @@ fail() {
     exit 1
 }
 
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zarvel v1\.0\.0$' | head -n1)
+title=$("$(dirname "${BASH_SOURCE[0]}")/../../tools/window-title.sh" --pattern) || fail "no title in app/"
+window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$title\$" | head -n1)
 [ -n "$window" ] || fail "main window did not appear"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$window")"

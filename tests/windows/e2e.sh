@@ -13,12 +13,8 @@ if [ -z "${ZARVEL_E2E_INNER:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$wine" "$exe"
 fi
 
-# The main window's title as app/ writes it: "Zarvel v" and the version, each written once there.
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-title_prefix=$(sed -n 's/.*Title = "\([^"]*\)" ZARVEL_VERSION_TEXT;.*/\1/p' "$repo/app/MainWindow.h")
-version=$(sed -n 's/^#define ZARVEL_VERSION_TEXT "\([^"]*\)"/\1/p' "$repo/app/Version.h")
-[ -n "$title_prefix" ] && [ -n "$version" ] || { echo "FAIL: no title in app/"; exit 1; }
-title_pattern=$(printf '%s' "$title_prefix$version" | sed 's/[.[\*^$]/\\&/g')
+title_pattern=$("$repo/tools/window-title.sh" --pattern) || { echo "FAIL: no title in app/"; exit 1; }
 
 work=$(mktemp -d)
 errors=$(mktemp)
