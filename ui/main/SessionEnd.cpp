@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+// Windows has no such signal: there Qt ends a session through the application's quit, which the window hears too.
+#ifndef _WIN32
 #include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
@@ -22,6 +24,7 @@ extern "C" void onTerminate(int) {
 }
 
 } // namespace
+#endif
 
 SessionEnd& SessionEnd::instance() {
     static SessionEnd* const watcher = new SessionEnd;
@@ -29,6 +32,7 @@ SessionEnd& SessionEnd::instance() {
 }
 
 SessionEnd::SessionEnd() {
+#ifndef _WIN32
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalEnds) != 0)
         return; // without the socket the signal keeps its default: the program ends at once
     m_notifier = new QSocketNotifier(signalEnds[1], QSocketNotifier::Read, this);
@@ -38,11 +42,14 @@ SessionEnd::SessionEnd() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
+#endif
 }
 
 void SessionEnd::heard() {
+#ifndef _WIN32
     char bytes[16];
     while (::read(signalEnds[1], bytes, sizeof bytes) > 0) {
     }
+#endif
     emit ended();
 }
