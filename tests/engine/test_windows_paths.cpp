@@ -125,10 +125,11 @@ TEST(WindowsPaths, EachNameAsTheUserGaveIt) {
 
         EXPECT_EQ(result, row.result) << line;
         EXPECT_NE(line.find(row.line), std::string::npos) << line;
-        if (held != INVALID_HANDLE_VALUE)
+        if (held != INVALID_HANDLE_VALUE) {
             EXPECT_NE(line.find(modFHand::SystemMessage({ERROR_SHARING_VIOLATION, std::system_category()})),
                       std::string::npos)
                 << line;
+        }
         for (const auto& call : opened)
             EXPECT_EQ(call.name.rfind("\\\\?\\", 0), 0u) << call.name;
         std::vector<std::string> after = before;
@@ -139,7 +140,8 @@ TEST(WindowsPaths, EachNameAsTheUserGaveIt) {
         }
         std::sort(after.begin(), after.end());
         EXPECT_EQ(Listed(dir.path()), after);
-        if (result == modFHand::kSuccess)
+        if (result == modFHand::kSuccess) {
             EXPECT_EQ(written, whole);
+        }
     }
 }
