@@ -43,6 +43,10 @@ public:
     // The mode the tabs chose, which the next run takes.
     Mode iMode() const;
 
+private slots:
+    // The worker's wake, queued to the window's thread.
+    void runWoke();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
