@@ -36,9 +36,9 @@ void CheckCounterText(std::int32_t number) {
     Require(text.size() == 3 || text[0] != '0');
 }
 
-void CheckSeries(const std::filesystem::path& picked, std::int32_t number) {
+void CheckSeries(const PathString& picked, std::int32_t number) {
     const auto series = modFHand::SeriesOf(picked);
-    const PathString& text = picked.native();
+    const PathString& text = picked;
     const auto separator = modFHand::LastSeparator(text);
     Require(series.has_value() == separator.has_value());
     if (!series)
@@ -50,11 +50,11 @@ void CheckSeries(const std::filesystem::path& picked, std::int32_t number) {
     Require(series->stem.size() == name.size() || name[series->stem.size()] == '.');
     for (const auto c : series->stem)
         Require(!modFHand::IsSeparator(c));
-    Require(series->Output().native() == series->folder + series->stem);
+    Require(series->Output() == series->folder + series->stem);
 
     // Any member of that series, picked in turn, names the very same series and output.
     if (number >= 1) {
-        const std::filesystem::path member = series->Member(number);
+        const PathString member = series->Member(number);
         Require(member == modFHand::PieceName(series->Output(), number));
         const auto again = modFHand::SeriesOf(member);
         Require(again && again->folder == series->folder && again->stem == series->stem);
@@ -71,11 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         size -= sizeof number;
     }
     CheckCounterText(number);
-    const std::filesystem::path picked(PathString(data, data + size));
+    const PathString picked(data, data + size);
     CheckSeries(picked, number);
 
     // A split's pieces are found again by a join picking any one of them, whatever the source was called.
-    if (number >= 1 && modFHand::LastSeparator(picked.native())) {
+    if (number >= 1 && modFHand::LastSeparator(picked)) {
         const auto series = modFHand::SeriesOf(modFHand::PieceName(picked, number));
         Require(series && series->Output() == picked);
     }
