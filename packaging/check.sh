@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# What make package promises of its artifacts, read back from them: a lintian-clean, stripped and hardened .deb,
+# a zip whose exe asks for no elevation and is the unsigned build or a signature over it, SHA256SUMS that verify,
+# and signing that works (with a throwaway certificate, so it is checked on every release, signed or not).
+# Usage: packaging/check.sh PACKAGE_FOLDER UNSIGNED_EXE
+set -euo pipefail
+out=$(realpath "$1")
+unsigned=$(realpath "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+check() {
+    local what=$1
+    shift
+    if "$@" >"$work/log" 2>&1; then echo "ok: $what"; else echo "FAIL: $what" && cat "$work/log" && failures=$((failures + 1)); fi
+}
+deb=$(echo "$out"/zarvel_*.deb)
+zip=$(echo "$out"/zarvel-*-windows-x64.zip)
+
+lintian --display-info "$deb" 2>/dev/null | tee "$work/lintian" || true
+check "lintian: no error, no warning" lintian --fail-on error,warning "$deb"
+check "lintian: no hardening note" bash -c "! grep hardening- '$work/lintian'"
+check "every override says why above it" awk '!/^#/ && prev !~ /^#/ {bad = 1} {prev = $0} END {exit bad}' \
+    "$here/debian/lintian-overrides"
+dpkg-deb -x "$deb" "$work/deb"
+bin="$work/deb/usr/bin/zarvel"
+check "program stripped" bash -c "! readelf -S '$bin' | grep -q '\.symtab'"
+check "program bound now" bash -c "readelf -d '$bin' | grep -q BIND_NOW"
+check "program has the stack protector" bash -c "readelf -W --dyn-syms '$bin' | grep -q __stack_chk_fail"
+check "SHA256SUMS verifies both" bash -c "cd '$out' && sha256sum --strict -c SHA256SUMS && test \$(wc -l <SHA256SUMS) -eq 2"
+
+unzip -q "$zip" -d "$work/zip"
+exe=$(echo "$work"/zip/*/zarvel.exe)
+check "zip holds the exe, README.txt and LICENSE.txt" test "$(unzip -Z1 "$zip" | sed 's|.*/||' | sort | xargs)" = \
+    "LICENSE.txt README.txt zarvel.exe"
+check "manifest runs as the invoker" grep -qa 'requestedExecutionLevel level="asInvoker"' "$exe"
+# A signed exe is the unsigned build once its signature is removed: the README tells users to compare it so.
+unsign() { cmp -s "$1" "$unsigned" || { osslsigncode remove-signature -in "$1" -out "$1.bare" && cmp "$1.bare" "$unsigned"; }; }
+check "zip's exe is the build, bare or signed" unsign "$exe"
+
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=Zarvel-throwaway -keyout "$work/key.pem" \
+    -out "$work/cert.pem" -addext extendedKeyUsage=codeSigning 2>/dev/null
+check "signing: signed" "$here/windows/sign.sh" "$unsigned" "$work/signed.exe" "$work/key.pem" "$work/cert.pem"
+check "signing: signature verifies" osslsigncode verify -CAfile "$work/cert.pem" -in "$work/signed.exe"
+check "signing: removed, the build again" unsign "$work/signed.exe"
+[ "$failures" -eq 0 ] || { echo "package checks: $failures failed" >&2; exit 1; }
