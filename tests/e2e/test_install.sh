@@ -8,18 +8,7 @@ set -euo pipefail
 build=$(dirname "$(realpath "$1")")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() {
-    local what=$1
-    shift
-    if "$@" >"$work/out" 2>&1; then
-        echo "ok: $what"
-    else
-        echo "FAIL: $what"
-        cat "$work/out"
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 stage="$work/stage"
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
