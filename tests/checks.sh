@@ -4,11 +4,6 @@ failures=0
 check() {
     local what=$1
     shift
-    if "$@" >"$work/out" 2>&1; then
-        echo "ok: $what"
-    else
-        echo "FAIL: $what"
-        cat "$work/out"
-        failures=$((failures + 1))
-    fi
+    if "$@" >"$work/out" 2>&1; then echo "ok: $what" && return; fi
+    echo "FAIL: $what" && cat "$work/out" && failures=$((failures + 1))
 }

@@ -9,10 +9,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for clone in first second-clone; do
     git clone -q "$repo" "$work/$clone"
-    echo "== make package in $work/$clone"
     # Never signed: a signature is made anew each time.
     make -C "$work/$clone" package JOBS="${1:-2}" SIGN_KEY= SIGN_CERT= >"$work/$clone.log" 2>&1 ||
         { tail -n 40 "$work/$clone.log"; exit 1; }
-    (cd "$work/$clone/build-package/package" && ls -l -- *.deb *.zip && cat SHA256SUMS)
+    (cd "$work/$clone/build-package/package" && pwd && ls -l -- *.deb *.zip && cat SHA256SUMS)
 done
-diff "$work"/{first,second-clone}/build-package/package/SHA256SUMS && echo "reproducible: both clones built the same bytes"
+diff "$work"/{first,second-clone}/build-package/package/SHA256SUMS && echo "reproducible: the clones built the same bytes"
