@@ -7,8 +7,10 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The second from the first, so that both hold the same commit even if the repository moves on meanwhile.
+git clone -q "$repo" "$work/first"
+git clone -q "$work/first" "$work/second-clone"
 for clone in first second-clone; do
-    git clone -q "$repo" "$work/$clone"
     # Never signed: a signature is made anew each time.
     make -C "$work/$clone" package JOBS="${1:-2}" SIGN_KEY= SIGN_CERT= >"$work/$clone.log" 2>&1 ||
         { tail -n 40 "$work/$clone.log"; exit 1; }
