@@ -8,11 +8,14 @@ TSAN_BUILD ?= build-tsan
 TSAN_TESTS ?= test_worker_run tst_startaction tst_windowpace tst_badinput
 FUZZ_BUILD ?= build-fuzz
 WINDOWS_BUILD ?= build-windows
+# The release's own folders (see packaging/release.sh), so that the tests' and the bench's builds never change.
+PACKAGE_BUILD ?= build-package
+WINDOWS_PACKAGE_BUILD ?= build-windows-package
 FUZZ_SECONDS ?= 30
 # Warnings stop the build in CI only, where a new one must be fixed before it lands; locally they are shown.
 WERROR := $(if $(filter true 1 yes,$(CI)),ON,OFF)
 
-.PHONY: all deps test-deps configure build run check test unprivileged windows sanitize tsan fuzz bench package format clean
+.PHONY: all deps test-deps configure build run check test unprivileged windows sanitize tsan fuzz bench package reproducible format clean
 
 all: build
 
@@ -88,16 +91,16 @@ bench:
 	cmake --build $(BUILD) -j$(JOBS) --target zarvel_benches
 	bench/run.sh $(BUILD)
 
-# A Debian package in $(BUILD)/package/, its dependencies read from the program by dpkg-shlibdeps, and the
-# Windows zip (zarvel.exe cross-built, with its short text) beside it.
-VERSION = $(shell sed -n 's/^#define ZARVEL_VERSION_TEXT "\([0-9.]*\)"/\1/p' app/Version.h)
-package: build
+# The Debian package and the Windows zip in $(PACKAGE_BUILD)/package/ with SHA256SUMS, checked before it ends (see
+# packaging/release.sh); `make package SIGN_KEY=key.pem SIGN_CERT=cert.pem` signs zarvel.exe.
+package:
 	tools/install-deps.sh package
-	cmake --build $(BUILD) --target package
-	cmake -S tests/windows -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/tests/windows/mingw-w64.cmake \
-		-DCMAKE_BUILD_TYPE=Release
-	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target zarvel
-	packaging/windows/zip.sh $(WINDOWS_BUILD)/zarvel.exe $(VERSION) $(BUILD)/package
+	SIGN_KEY='$(SIGN_KEY)' SIGN_CERT='$(SIGN_CERT)' packaging/release.sh $(PACKAGE_BUILD) $(WINDOWS_PACKAGE_BUILD) $(JOBS)
+
+# `make package` in two fresh clones of the last commit, in two temporary folders: their artifacts must be the same.
+reproducible:
+	tools/install-deps.sh package
+	tools/reproducible.sh $(JOBS)
 
 format:
 	find engine app ui tests bench tools fuzz main.cpp -name '*.cpp' -o -name '*.h' | xargs clang-format -i
