@@ -148,31 +148,10 @@ void addToolTip(HWND toolTips, HWND window, HWND control, const char* text) {
 // A transparent label shows its container: the window, or the panel it lies in.
 Colours::Colour groundOf(const std::vector<Layout::Control>& table, const Layout::Control& control,
                          Colours::Colour windowGround) {
-    for (const Layout::Control& row : table) {
-        if (std::string_view(row.name) == control.parent)
-            return row.look.back;
-    }
-    return windowGround;
+    return control.parent == Layout::OnWindow ? windowGround : table[std::size_t(control.parent)].look.back;
 }
 
 } // namespace
-
-HWND Built::named(std::string_view name) const {
-    const Layout::Control& row = Layout::find(*table, name);
-    return rows[static_cast<std::size_t>(&row - table->data())];
-}
-
-const Layout::Control* Built::rowOfId(int id) const {
-    const int row = id - FirstId;
-    if (!table || row < 0 || row >= static_cast<int>(rows.size()))
-        return nullptr;
-    return &(*table)[static_cast<std::size_t>(row)];
-}
-
-const Layout::Control* Built::rowOf(HWND control) const {
-    const auto at = std::find(rows.begin(), rows.end(), control);
-    return at == rows.end() ? nullptr : &(*table)[static_cast<std::size_t>(at - rows.begin())];
-}
 
 bool registerClasses(HINSTANCE instance) {
     return registerSkinnedClass(instance);
@@ -185,11 +164,7 @@ bool build(HWND window, const std::vector<Layout::Control>& table, UINT dpi, Col
                                      window, nullptr, GetModuleHandleW(nullptr), nullptr);
     for (std::size_t row = 0; row < table.size(); ++row) {
         const Layout::Control& control = table[row];
-        HWND parent = window;
-        for (std::size_t earlier = 0; earlier < row; ++earlier) {
-            if (std::string_view(table[earlier].name) == control.parent)
-                parent = built.rows[earlier];
-        }
+        HWND parent = control.parent == Layout::OnWindow ? window : built.rows[std::size_t(control.parent)];
         HWND hwnd = create(parent, control, FirstId + static_cast<int>(row), dpi, groundOf(table, control, ground));
         if (!hwnd) {
             destroy(built);

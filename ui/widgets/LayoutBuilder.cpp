@@ -130,11 +130,11 @@ QRect placeOf(const Layout::Twips& place) {
 
 } // namespace
 
-QHash<QString, QWidget*> build(QWidget* window, const std::vector<Layout::Control>& table) {
-    QHash<QString, QWidget*> widgets;
+std::vector<QWidget*> build(QWidget* window, const std::vector<Layout::Control>& table) {
+    std::vector<QWidget*> widgets;
     std::map<int, QWidget*> tabOrder;
     for (const Layout::Control& control : table) {
-        QWidget* parent = widgets.value(QString::fromUtf8(control.parent), window);
+        QWidget* parent = control.parent == Layout::OnWindow ? window : widgets[std::size_t(control.parent)];
         QWidget* widget = make(control, parent);
         widget->setObjectName(QString::fromUtf8(control.name));
         widget->setGeometry(placeOf(control.place));
@@ -150,7 +150,7 @@ QHash<QString, QWidget*> build(QWidget* window, const std::vector<Layout::Contro
         widget->setFocusPolicy(control.tabPlace == Layout::NoTab ? Qt::NoFocus : Qt::TabFocus);
         if (control.tabPlace != Layout::NoTab)
             tabOrder[control.tabPlace] = widget;
-        widgets.insert(widget->objectName(), widget);
+        widgets.push_back(widget);
     }
     QWidget* previous = nullptr;
     for (const auto& [place, widget] : tabOrder) {
