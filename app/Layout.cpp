@@ -316,6 +316,39 @@ const std::vector<Control>& aboutWindow() {
     return table;
 }
 
+int borderWidth(Border border) {
+    switch (border) {
+    case Border::Flat:
+        return 1;
+    case Border::Sunken:
+        return 2;
+    case Border::None:
+        break;
+    }
+    return 0;
+}
+
+Pixels placeOf(const std::vector<Control>& table, const Control& control) {
+    const int inset = control.parent == OnWindow ? 0 : borderWidth(table[std::size_t(control.parent)].look.border);
+    return {inset + px(control.place.left), inset + px(control.place.top), px(control.place.width),
+            px(control.place.height)};
+}
+
+std::optional<Pixels> shownPartOf(const std::vector<Control>& table, const Control& control) {
+    if (control.parent == OnWindow)
+        return std::nullopt;
+    const Pixels place = placeOf(table, control);
+    const Control& container = table[std::size_t(control.parent)];
+    const int border = borderWidth(container.look.border);
+    const int innerRight = px(container.place.width) - border, innerBottom = px(container.place.height) - border;
+    const int left = std::max(border - place.left, 0), top = std::max(border - place.top, 0);
+    const int right = std::min(place.width, innerRight - place.left);
+    const int bottom = std::min(place.height, innerBottom - place.top);
+    if (left == 0 && top == 0 && right == place.width && bottom == place.height)
+        return std::nullopt;
+    return Pixels{left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
+}
+
 bool isWindowed(Kind kind) {
     return kind == Kind::PictureBox || kind == Kind::TextBox || kind == Kind::Button;
 }

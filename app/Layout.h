@@ -128,6 +128,23 @@ template <typename Id> std::vector<Id> controls() {
     return all;
 }
 
+// A place in pixels of the design.
+struct Pixels {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The width of a container's border in pixels of the design; its inner area lies inside it.
+int borderWidth(Border border);
+// Where a control lies in its container's own coordinates: the table's place, measured from the corner of the
+// container's inner area, so a panel's controls start inside its border.
+Pixels placeOf(const std::vector<Control>& table, const Control& control);
+// The part of the control that shows, in its own coordinates, where its container's inner area cuts it off; none
+// where the whole control shows.
+std::optional<Pixels> shownPartOf(const std::vector<Control>& table, const Control& control);
+
 // A true window of its own (a box or a button), as opposed to a label, image or line drawn on its container:
 // those always lie behind the true windows of the same container.
 bool isWindowed(Kind kind);

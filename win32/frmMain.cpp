@@ -290,14 +290,16 @@ void frmMain::paintProgress(HDC dc) {
     GetObjectW(m_canvas.get(), sizeof info, &info);
     Gdi::MemoryDc canvas(dc);
     Gdi::Selected selected(canvas.get(), m_canvas.get());
-    BitBlt(dc, 1, 1, info.bmWidth, info.bmHeight, canvas.get(), 0, 0, SRCCOPY);
+    const int border = Controls::scaled(Layout::borderWidth(Layout::of(MainControl::picProgress).look.border), m_dpi);
+    BitBlt(dc, border, border, info.bmWidth, info.bmHeight, canvas.get(), 0, 0, SRCCOPY);
 }
 
 void frmMain::drawCanvas(std::int16_t percent) {
     const Layout::Look& look = Layout::of(MainControl::picProgress).look;
     RECT box{};
     GetClientRect(control(MainControl::picProgress), &box);
-    const int width = box.right - 2, height = box.bottom - 2; // inside the one-pixel border
+    const int border = Controls::scaled(Layout::borderWidth(look.border), m_dpi);
+    const int width = box.right - 2 * border, height = box.bottom - 2 * border;
     Gdi::WindowDc screen(m_hwnd);
     if (!m_canvas)
         m_canvas.reset(CreateCompatibleBitmap(screen.get(), width, height));

@@ -39,6 +39,7 @@ private slots:
     void picturesCarryFinerDetail_data();
     void picturesCarryFinerDetail();
     void progressBarEndsOnADevicePixel();
+    void splitPanelBorderIsWhole();
     void handCursorHasAFinerImage();
 };
 
@@ -51,7 +52,7 @@ void tst_HiDpi::logicalPlacesStay_data() {
     QTest::addColumn<QRect>("geometry");
     QTest::newRow("the window") << Layout::OnWindow << QRect(0, 0, 289, 148);
     QTest::newRow("title, sized by its picture") << int(Image1) << QRect(37, -2, 114, 22);
-    QTest::newRow("path caption, sized by its picture") << int(Picture1) << QRect(208, 0, 61, 29);
+    QTest::newRow("path caption, sized by its picture") << int(Picture1) << QRect(209, 1, 61, 29);
     QTest::newRow("split tab, sized by its picture") << int(imgTab_0) << QRect(216, 0, 73, 32);
 }
 
@@ -95,6 +96,21 @@ void tst_HiDpi::progressBarEndsOnADevicePixel() {
     QCOMPARE(shown.pixel(2 + 2 * 30, row), qRgb(0, 0, 0));
     QCOMPARE(shown.pixel(2 + 2 * 30 + 1, row), qRgb(0, 0, 0));
     QVERIFY2(finerThanOnePixel(shown.copy(2, 2, 2 * 29, 2 * 15)) > 0, "the figure is drawn at 1x and doubled");
+}
+
+// The panel's controls lie inside its border, which is one pixel of the design, unbroken at 96 and 192 dpi.
+void tst_HiDpi::splitPanelBorderIsWhole() {
+    frmMain w;
+    QWidget* panel = widgetOf(w, picCHolder_0);
+    for (const int ratio : {1, 2}) {
+        QImage drawn(panel->size() * ratio, QImage::Format_RGB32);
+        drawn.setDevicePixelRatio(ratio);
+        panel->render(&drawn);
+        for (int y = drawn.height() - ratio; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                QVERIFY2(drawn.pixel(x, y) == qRgb(0, 0, 0),
+                         qPrintable(QStringLiteral("%1 %2,%3").arg(ratio).arg(x).arg(y)));
+    }
 }
 
 void tst_HiDpi::handCursorHasAFinerImage() {

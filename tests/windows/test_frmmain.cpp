@@ -202,8 +202,9 @@ TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsTextAndBorder) {
         RECT place{};
         GetWindowRect(hwnd, &place);
         MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
-        EXPECT_EQ(place.left, Layout::px(control.place.left));
-        EXPECT_EQ(place.top, Layout::px(control.place.top));
+        const int inPanel = control.parent == Layout::OnWindow ? 0 : 1; // inside the panel's border
+        EXPECT_EQ(place.left, Layout::px(control.place.left) + inPanel);
+        EXPECT_EQ(place.top, Layout::px(control.place.top) + inPanel);
         EXPECT_EQ(place.right - place.left, Layout::px(control.place.width));
         EXPECT_EQ(place.bottom - place.top, Layout::px(control.place.height));
         if (control.kind == Layout::Kind::TextBox || control.kind == Layout::Kind::Label) {
@@ -222,7 +223,20 @@ TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsTextAndBorder) {
     }
 }
 
+// The split panel's border is one pixel of the design, unbroken at every density: its controls lie inside it.
 TEST_F(FrmMainTest, AnotherDensityRemakesTheControlsKeepingTheirTexts) {
+    const auto expectWholeBorder = [this](int thickness) {
+        HWND panel = window.control(picCHolder_0);
+        RedrawWindow(panel, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RECT inside{};
+        GetClientRect(panel, &inside);
+        HDC dc = GetDC(panel);
+        for (int y = inside.bottom - thickness; y < inside.bottom; ++y)
+            for (int x = 0; x < inside.right; ++x)
+                EXPECT_EQ(GetPixel(dc, x, y), RGB(0, 0, 0)) << thickness << ": " << x << "," << y;
+        ReleaseDC(panel, dc);
+    };
+    expectWholeBorder(1);
     click(window.control(imgTab_1));
     SetWindowTextW(window.control(txtSegfname), L"C:\\kept.001");
     RECT suggested{0, 0, 2 * 289, 2 * 148};
@@ -233,6 +247,8 @@ TEST_F(FrmMainTest, AnotherDensityRemakesTheControlsKeepingTheirTexts) {
     EXPECT_EQ(place.right - place.left, 2 * Layout::px(box.place.width));
     EXPECT_EQ(textOf(window.control(txtSegfname)), L"C:\\kept.001");
     EXPECT_EQ(frontMode(window), Mode::Join);
+    click(window.control(imgTab_0));
+    expectWholeBorder(2);
 }
 
 // Each row on a fresh window, by the messages the system sends for the mouse and the keyboard; what it shows

@@ -97,9 +97,7 @@ void setFore(QWidget* widget, const Layout::Control& control) {
 
 void setBorder(QWidget* widget, Layout::Border border) {
     if (auto* box = qobject_cast<CPictureBox*>(widget)) {
-        box->setBorder(border == Layout::Border::Flat     ? CPictureBox::Border::FlatSingle
-                       : border == Layout::Border::Sunken ? CPictureBox::Border::Sunken
-                                                          : CPictureBox::Border::None);
+        box->setBorder(border);
     } else if (auto* label = qobject_cast<CLabel*>(widget)) {
         label->setBorder(border == Layout::Border::Flat ? CLabel::Border::FlatSingle : CLabel::Border::None);
     }
@@ -124,8 +122,8 @@ void applyLook(QWidget* widget, const Layout::Control& control) {
     widget->setEnabled(look.enabled);
 }
 
-QRect placeOf(const Layout::Twips& place) {
-    return QRect(Layout::px(place.left), Layout::px(place.top), Layout::px(place.width), Layout::px(place.height));
+QRect rectOf(const Layout::Pixels& place) {
+    return QRect(place.left, place.top, place.width, place.height);
 }
 
 } // namespace
@@ -137,8 +135,10 @@ std::vector<QWidget*> build(QWidget* window, const std::vector<Layout::Control>&
         QWidget* parent = control.parent == Layout::OnWindow ? window : widgets[std::size_t(control.parent)];
         QWidget* widget = make(control, parent);
         widget->setObjectName(QString::fromUtf8(control.name));
-        widget->setGeometry(placeOf(control.place));
+        widget->setGeometry(rectOf(Layout::placeOf(table, control)));
         setPicture(widget, control);
+        if (const auto shown = Layout::shownPartOf(table, control))
+            widget->setMask(QRegion(rectOf(*shown)));
         applyLook(widget, control);
         if (*control.toolTip)
             widget->setToolTip(QString::fromUtf8(control.toolTip));
