@@ -69,8 +69,9 @@ bool frmMain::systemShowsCues() {
     return SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always;
 }
 
-frmMain::frmMain(WorkerRun::Engine engine, bool cuesAlways, TaskbarButton::Factory taskbar)
-    : m_cuesAlways(cuesAlways), m_taskbar(std::move(taskbar)),
+frmMain::frmMain(WorkerRun::Engine engine, bool cuesAlways, TaskbarButton::Factory taskbar,
+                 AccessibleValue::System accessible)
+    : m_cuesAlways(cuesAlways), m_taskbar(std::move(taskbar)), m_progressValue(std::move(accessible)),
       m_form(
           *this, {std::move(engine), [] { return std::make_shared<WinFileDialogBackend>(); }, &writeFailureLine},
           [this] { PostMessageW(m_wakeTarget.load(), WM_RUN_WAKE, 0, 0); }, cuesAlways) {
@@ -283,6 +284,7 @@ void frmMain::spProg(std::int16_t percent) {
     m_percent = percent;
     drawCanvas(percent);
     InvalidateRect(control(MainControl::picProgress), nullptr, FALSE);
+    m_progressValue.show(control(MainControl::picProgress), percent);
 }
 
 void frmMain::paintProgress(HDC dc) {

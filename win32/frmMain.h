@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainForm.h"
+#include "win32/AccessibleValue.h"
 #include "win32/BaseWindow.h"
 #include "win32/Controls.h"
 #include "win32/Gdi.h"
@@ -27,7 +28,7 @@ public:
     // Creates the window, hidden, at the system's density; empty routines are the real engine's. hwnd() is
     // empty when the system made no window.
     explicit frmMain(WorkerRun::Engine engine = {}, bool cuesAlways = systemShowsCues(),
-                     TaskbarButton::Factory taskbar = {});
+                     TaskbarButton::Factory taskbar = {}, AccessibleValue::System accessible = {});
     // A run still going is stopped, and its clean-up waited for.
     ~frmMain();
 
@@ -75,6 +76,7 @@ private:
     // Each container's order as last stacked, for controls made again at another density.
     std::map<int, std::vector<Layout::frmMain>> m_stacks;
     TaskbarButton m_taskbar;
+    AccessibleValue m_progressValue;
     // The window the worker's wake goes to, read on the worker's thread; it outlives the run (declared first).
     std::atomic<HWND> m_wakeTarget{nullptr};
     MainForm m_form;
