@@ -28,6 +28,10 @@ public:
 
     void opened();
     void clicked(Layout::frmAbout control);
+    // The push button's click is the system's own (clicked()); the link is a label, which clicks on a left press
+    // and a release over it, as a button does.
+    void mousePressed(Layout::frmAbout control, MouseButton button);
+    void mouseReleased(Layout::frmAbout control, MouseButton button, bool over);
     // A key on the control that has the focus, or on the window while none has; true when the window took it,
     // and the face swallows it then.
     bool keyPressed(std::optional<Layout::frmAbout> control, const Keys::Press& press);
@@ -38,4 +42,5 @@ public:
 private:
     AboutFace& m_face;
     WindowFocus<Layout::frmAbout> m_focus;
+    std::optional<Layout::frmAbout> m_leftDownOn; // the control a left press started a click on
 };

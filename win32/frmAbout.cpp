@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/Layout.h"
+#include "win32/ControlMessages.h"
 #include "win32/Fonts.h"
 #include "win32/Text.h"
 #include "win32/UiState.h"
@@ -90,9 +91,7 @@ bool frmAbout::onKey(std::optional<AboutControl> control, const Keys::Press& pre
 }
 
 void frmAbout::onMouse(AboutControl control, LPARAM event) {
-    // The link acts on a left click that ends over it, like a button.
-    if (LOWORD(event) == 0 && HIWORD(event) == Controls::MouseOver)
-        m_form.clicked(control);
+    ControlMessages::mouse(m_form, control, event);
 }
 
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

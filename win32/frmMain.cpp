@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/Messages.h"
 #include "app/ProgressPicture.h"
+#include "win32/ControlMessages.h"
 #include "win32/Fonts.h"
 #include "win32/Text.h"
 #include "win32/UiState.h"
@@ -46,10 +47,6 @@ RECT centredFrame(UINT dpi) {
     const int left = work.left + (work.right - work.left - width) / 2;
     const int top = work.top + (work.bottom - work.top - height) / 2;
     return RECT{left, top, left + width, top + height};
-}
-
-MouseButton buttonOf(WORD index) {
-    return index == 0 ? MouseButton::Left : index == 1 ? MouseButton::Right : MouseButton::Middle;
 }
 
 } // namespace
@@ -173,11 +170,7 @@ bool frmMain::onKey(std::optional<MainControl> control, const Keys::Press& press
 }
 
 void frmMain::onControlMouse(MainControl control, LPARAM event) {
-    const MouseButton button = buttonOf(LOWORD(event));
-    if (HIWORD(event) & Controls::MouseDown)
-        m_form.mousePressed(control, button);
-    else
-        m_form.mouseReleased(control, button, (HIWORD(event) & Controls::MouseOver) != 0);
+    ControlMessages::mouse(m_form, control, event);
 }
 
 LRESULT frmMain::onActivate(WPARAM wParam, LPARAM lParam) {

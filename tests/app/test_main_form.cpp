@@ -1,3 +1,4 @@
+#include "app/About.h"
 #include "app/AboutForm.h"
 #include "app/Layout.h"
 #include "app/MainForm.h"
@@ -276,16 +277,17 @@ TEST(MainForm, ReactivationGivesTheFocusBack) {
     EXPECT_EQ(w.face.focused, frmMain::txtSegSize);
 }
 
+struct AboutFake : AboutFace {
+    std::optional<frmAbout> focused;
+    std::string opened;
+    bool closed = false;
+    void focus(frmAbout control) override { focused = control; }
+    void showCues() override {}
+    void close() override { closed = true; }
+    void openAddress(const std::string& address) override { opened = address; }
+};
+
 TEST(AboutForm, Keys) {
-    struct Face : AboutFace {
-        std::optional<frmAbout> focused;
-        std::string opened;
-        bool closed = false;
-        void focus(frmAbout control) override { focused = control; }
-        void showCues() override {}
-        void close() override { closed = true; }
-        void openAddress(const std::string& address) override { opened = address; }
-    };
     Keys::Press altO = press(Key::Letter, false, false, true);
     altO.letter = 'O';
     const struct {
@@ -300,12 +302,34 @@ TEST(AboutForm, Keys) {
         {frmAbout::cmdOK, press(Key::Enter, true), false},
     };
     for (const auto& row : rows) {
-        Face face;
+        AboutFake face;
         AboutForm about(face, false);
         about.opened();
         EXPECT_EQ(face.focused, frmAbout::cmdOK);
         about.keyPressed(row.focused, row.key);
         EXPECT_EQ(face.closed, row.closes) << Layout::of(row.focused).name;
+    }
+}
+
+TEST(AboutForm, LinkOpensOnALeftPressAndAReleaseOverIt) {
+    const struct {
+        frmAbout pressedOn;
+        MouseButton button;
+        bool over;
+        bool opens;
+    } rows[] = {
+        {frmAbout::Label_3, MouseButton::Left, true, true},
+        {frmAbout::Label_3, MouseButton::Left, false, false},
+        {frmAbout::Label_3, MouseButton::Right, true, false},
+        {frmAbout::Picture1, MouseButton::Left, true, false},
+    };
+    for (const auto& row : rows) {
+        AboutFake face;
+        AboutForm about(face, false);
+        about.mousePressed(row.pressedOn, row.button);
+        about.mouseReleased(frmAbout::Label_3, row.button, row.over);
+        EXPECT_EQ(face.opened == About::MakerAddress, row.opens) << Layout::of(row.pressedOn).name << row.over;
+        EXPECT_FALSE(face.closed);
     }
 }
 

@@ -127,17 +127,16 @@ bool frmAbout::controlEvent(QWidget* widget, QEvent* event) {
         m_form->focusMoved(id);
         return false;
     case QEvent::MouseButtonPress:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            m_leftDownOn = id;
+        if (id)
+            m_form->mousePressed(*id, InputEvents::buttonOf(static_cast<QMouseEvent*>(event)->button()));
         return false;
-    case QEvent::MouseButtonRelease: {
-        // The link is a label: its click is a left press and release over it, as a button's is.
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && std::exchange(m_leftDownOn, std::nullopt) == id &&
-            id == Layout::frmAbout::Label_3 && widget->rect().contains(mouse->position().toPoint()))
-            m_form->clicked(*id);
+    case QEvent::MouseButtonRelease:
+        if (id) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const bool over = widget->rect().contains(mouse->position().toPoint());
+            m_form->mouseReleased(*id, InputEvents::buttonOf(mouse->button()), over);
+        }
         return false;
-    }
     default:
         return false;
     }

@@ -33,5 +33,4 @@ private:
     std::unique_ptr<Face> m_face;
     std::unique_ptr<AboutForm> m_form;
     LayoutBuilder::Widgets<Layout::frmAbout> m_controls;
-    std::optional<Layout::frmAbout> m_leftDownOn; // the control a left press started a click on
 };
