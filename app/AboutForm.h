@@ -21,7 +21,8 @@ public:
 
 // The About window's rules: OK first in the focus and pressed by a click, by Enter or Space while it has the
 // focus, or by Alt and its underlined letter; neither the default nor the cancel button, so Esc does nothing; the
-// link opens the maker's page and the window stays.
+// link opens the maker's page and the window stays. Each opening is a new window with a new form: nothing, the
+// keyboard cues included, carries over from the last.
 class AboutForm {
 public:
     AboutForm(AboutFace& face, bool cuesAlways) : m_face(face), m_focus(cuesAlways) {}

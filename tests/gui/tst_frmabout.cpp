@@ -4,6 +4,7 @@
 #include "ui/about/frmAbout.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CLabel.h"
+#include "ui/widgets/KeyboardFocus.h"
 #include "ui/widgets/Skin.h"
 
 #include <QAccessible>
@@ -20,7 +21,8 @@ using Layout::AboutControl;
 // Runs the check once the About window is up, then makes sure it is gone so a failed check never
 // leaves the test waiting on a modal window.
 struct WhileOpen {
-    QPointer<QDialog> seen;
+    QPointer<QDialog> seen; // null again once the window is gone
+    bool opened = false;
     bool stillOpenAfterAction = false;
 
     void open(frmMain& w, const std::function<void(QDialog*)>& action) {
@@ -28,6 +30,7 @@ struct WhileOpen {
             seen = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!seen)
                 return;
+            opened = true;
             action(seen);
             QCoreApplication::processEvents();
             stillOpenAfterAction = seen->isVisible();
@@ -56,7 +59,7 @@ private slots:
     void layout();
     void keysAndButtons_data();
     void keysAndButtons();
-    void oneInstanceOpensAgain();
+    void eachOpeningIsANewWindow();
     void linkOpensTheAddressAndStays();
     void accessibleNames();
 
@@ -96,7 +99,7 @@ void tst_frmAbout::layout() {
             parent = c->parentWidget()->objectName();
         }
     });
-    QVERIFY(about.seen);
+    QVERIFY(about.opened);
     QCOMPARE(parent, QStringLiteral("frmAbout"));
     QCOMPARE(actual, QRect(Layout::px(row.place.left), Layout::px(row.place.top), Layout::px(row.place.width),
                            Layout::px(row.place.height)));
@@ -154,7 +157,7 @@ void tst_frmAbout::keysAndButtons() {
         else
             QTest::keyClick(ok, Qt::Key_Escape);
     });
-    QVERIFY(about.seen);
+    QVERIFY(about.opened);
     QVERIFY(active);
     QCOMPARE(title, QString::fromUtf8(About::Title));
     QVERIFY(focusOnOk);
@@ -167,17 +170,28 @@ void tst_frmAbout::keysAndButtons() {
     QCOMPARE(about.stillOpenAfterAction, !closes);
 }
 
-void tst_frmAbout::oneInstanceOpensAgain() {
+// OK unloads the window: the next opening is a new one, centred again, without the cues the keyboard showed.
+void tst_frmAbout::eachOpeningIsANewWindow() {
     WhileOpen first;
-    first.open(*main, [](QDialog* d) { widgetOf<QPushButton>(*d, AboutControl::cmdOK)->click(); });
-    WhileOpen second;
-    QPoint centreGap;
-    second.open(*main, [&](QDialog* d) {
-        centreGap = d->frameGeometry().center() - main->frameGeometry().center();
+    bool cuesBefore = false;
+    bool active = false;
+    first.open(*main, [&](QDialog* d) {
+        active = QTest::qWaitFor([d] { return QApplication::activeWindow() == d; });
+        QTest::keyClick(widgetOf<QPushButton>(*d, AboutControl::cmdOK), Qt::Key_Tab);
+        cuesBefore = KeyboardFocus::cuesShown(d);
         widgetOf<QPushButton>(*d, AboutControl::cmdOK)->click();
     });
-    QVERIFY(first.seen);
-    QCOMPARE(second.seen, first.seen);
+    QVERIFY(active && cuesBefore);
+    QVERIFY(first.opened && !first.seen);
+    WhileOpen second;
+    QPoint centreGap;
+    bool cuesAgain = true;
+    second.open(*main, [&](QDialog* d) {
+        centreGap = d->frameGeometry().center() - main->frameGeometry().center();
+        cuesAgain = KeyboardFocus::cuesShown(d);
+        widgetOf<QPushButton>(*d, AboutControl::cmdOK)->click();
+    });
+    QVERIFY(second.opened && !cuesAgain);
     QVERIFY2(qAbs(centreGap.x()) <= 2 && qAbs(centreGap.y()) <= 2,
              qPrintable(QStringLiteral("%1,%2").arg(centreGap.x()).arg(centreGap.y())));
 }

@@ -33,15 +33,6 @@ private:
     frmAbout& m_window;
 };
 
-namespace {
-
-QPointer<frmAbout>& instance() {
-    static QPointer<frmAbout> about;
-    return about;
-}
-
-} // namespace
-
 frmAbout::frmAbout(QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_face(std::make_unique<Face>(*this)), m_form(std::make_unique<AboutForm>(*m_face, false)) {
@@ -84,12 +75,12 @@ void frmAbout::createControls() {
 }
 
 void frmAbout::showModal(QWidget* owner) {
-    QPointer<frmAbout>& about = instance();
-    if (!about || about->parentWidget() != owner)
-        about = new frmAbout(owner);
+    // Made for this opening and gone once closed, so that nothing of the last opening (its keyboard cues) carries
+    // over. The owner may take the window with it meanwhile, hence the guard.
+    QPointer<frmAbout> about = new frmAbout(owner);
     about->centreOverOwner();
-    about->m_form->opened();
     about->exec();
+    delete about.data();
 }
 
 void frmAbout::centreOverOwner() {

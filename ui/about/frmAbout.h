@@ -16,7 +16,7 @@ public:
     explicit frmAbout(QWidget* owner);
     ~frmAbout() override;
 
-    // Shows the program's one About window modally over the owner, creating it on first use.
+    // Makes an About window and shows it modally over the owner; closing it destroys it.
     static void showModal(QWidget* owner);
 
 protected:
