@@ -120,6 +120,7 @@ void tst_frmAbout::keysAndButtons_data() {
     QTest::newRow("Enter on OK") << QStringLiteral("enter") << true;
     QTest::newRow("Return on OK") << QStringLiteral("return") << true;
     QTest::newRow("Esc") << QStringLiteral("esc") << false;
+    QTest::newRow("Esc to the window") << QStringLiteral("esc to window") << false;
     QTest::newRow("Alt+O") << QStringLiteral("alt+o") << true;
     QTest::newRow("Space held (repeat)") << QStringLiteral("repeat") << false;
 }
@@ -155,7 +156,7 @@ void tst_frmAbout::keysAndButtons() {
         else if (how == QLatin1String("repeat"))
             QTest::simulateEvent(ok, true, Qt::Key_Space, {}, QStringLiteral(" "), true);
         else
-            QTest::keyClick(ok, Qt::Key_Escape);
+            QTest::keyClick(how == QLatin1String("esc") ? static_cast<QWidget*>(ok) : d, Qt::Key_Escape);
     });
     QVERIFY(about.opened);
     QVERIFY(active);

@@ -99,6 +99,14 @@ bool frmAbout::event(QEvent* event) {
     return QDialog::event(event);
 }
 
+void frmAbout::keyPressEvent(QKeyEvent* event) {
+    // QDialog's own Esc would reject the window, whichever control the key was meant for; only OK and the close
+    // box close it.
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
+}
+
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     return widget && widget->isEnabled() && controlEvent(widget, event);
