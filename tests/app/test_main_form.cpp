@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -312,23 +313,19 @@ TEST(AboutForm, Keys) {
 }
 
 TEST(AboutForm, LinkOpensOnALeftPressAndAReleaseOverIt) {
-    const struct {
-        frmAbout pressedOn;
-        MouseButton button;
-        bool over;
-        bool opens;
-    } rows[] = {
+    // Pressed on, with, released over the link, opens.
+    const std::tuple<frmAbout, MouseButton, bool, bool> rows[] = {
         {frmAbout::Label_3, MouseButton::Left, true, true},
         {frmAbout::Label_3, MouseButton::Left, false, false},
         {frmAbout::Label_3, MouseButton::Right, true, false},
         {frmAbout::Picture1, MouseButton::Left, true, false},
     };
-    for (const auto& row : rows) {
+    for (const auto& [pressedOn, button, over, opens] : rows) {
         AboutFake face;
         AboutForm about(face, false);
-        about.mousePressed(row.pressedOn, row.button);
-        about.mouseReleased(frmAbout::Label_3, row.button, row.over);
-        EXPECT_EQ(face.opened == About::MakerAddress, row.opens) << Layout::of(row.pressedOn).name << row.over;
+        about.mousePressed(pressedOn, button);
+        about.mouseReleased(frmAbout::Label_3, button, over);
+        EXPECT_EQ(face.opened == About::MakerAddress, opens) << Layout::of(pressedOn).name << over;
         EXPECT_FALSE(face.closed);
     }
 }
