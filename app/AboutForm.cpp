@@ -3,6 +3,8 @@
 #include "app/About.h"
 #include "app/Layout.h"
 
+#include <utility>
+
 using Layout::frmAbout;
 
 void AboutForm::opened() {
@@ -15,6 +17,20 @@ void AboutForm::clicked(frmAbout control) {
         m_face.close();
     else if (control == frmAbout::Label_3)
         m_face.openAddress(About::MakerAddress);
+}
+
+void AboutForm::mousePressed(frmAbout control, MouseButton button) {
+    if (button == MouseButton::Left)
+        m_leftDownOn = control;
+}
+
+void AboutForm::mouseReleased(frmAbout control, MouseButton button, bool over) {
+    if (button != MouseButton::Left)
+        return;
+    const Layout::Control& row = Layout::of(control);
+    const bool click = std::exchange(m_leftDownOn, std::nullopt) == control && over;
+    if (click && row.look.clickable && row.kind != Layout::Kind::Button)
+        clicked(control);
 }
 
 bool AboutForm::keyPressed(std::optional<frmAbout> control, const Keys::Press& press) {

@@ -21,13 +21,18 @@ public:
 
 // The About window's rules: OK first in the focus and pressed by a click, by Enter or Space while it has the
 // focus, or by Alt and its underlined letter; neither the default nor the cancel button, so Esc does nothing; the
-// link opens the maker's page and the window stays.
+// link opens the maker's page and the window stays. Each opening is a new window with a new form: nothing, the
+// keyboard cues included, carries over from the last.
 class AboutForm {
 public:
     AboutForm(AboutFace& face, bool cuesAlways) : m_face(face), m_focus(cuesAlways) {}
 
     void opened();
     void clicked(Layout::frmAbout control);
+    // The push button's click is the system's own (clicked()); the link is a label, which clicks on a left press
+    // and a release over it, as a button does.
+    void mousePressed(Layout::frmAbout control, MouseButton button);
+    void mouseReleased(Layout::frmAbout control, MouseButton button, bool over);
     // A key on the control that has the focus, or on the window while none has; true when the window took it,
     // and the face swallows it then.
     bool keyPressed(std::optional<Layout::frmAbout> control, const Keys::Press& press);
@@ -38,4 +43,5 @@ public:
 private:
     AboutFace& m_face;
     WindowFocus<Layout::frmAbout> m_focus;
+    std::optional<Layout::frmAbout> m_leftDownOn; // the control a left press started a click on
 };

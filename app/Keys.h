@@ -1,5 +1,8 @@
 #pragma once
 
+// A mouse button in the windows' own terms.
+enum class MouseButton { Left, Right, Middle };
+
 // A key press in the window's own terms, so that both faces act on the same keys in the same way.
 namespace Keys {
 

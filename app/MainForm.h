@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CFileDialog.h"
+#include "app/Keys.h"
 #include "app/Layout.h"
 #include "app/Messages.h"
 #include "app/Mode.h"
@@ -12,8 +13,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-enum class MouseButton { Left, Right, Middle };
 
 // What the window's taskbar button or dock entry shows of a run, so that it can be followed with the window
 // behind others: the percentage while it runs, the error after a failure until its box is answered, else nothing.

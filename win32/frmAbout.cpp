@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/Layout.h"
+#include "win32/ControlMessages.h"
 #include "win32/Fonts.h"
 #include "win32/Text.h"
 #include "win32/UiState.h"
@@ -83,50 +84,20 @@ bool frmAbout::showModal() {
     return true;
 }
 
-bool frmAbout::onKey(std::optional<AboutControl> control, const Keys::Press& press) {
-    if (m_form.keyPressed(control, press))
-        return true;
-    return press.key == Keys::Key::Tab && !press.ctrl && !press.alt && Controls::moveFocus(m_controls, press.shift);
-}
-
-void frmAbout::onMouse(AboutControl control, LPARAM event) {
-    // The link acts on a left click that ends over it, like a button.
-    if (LOWORD(event) == 0 && HIWORD(event) == Controls::MouseOver)
-        m_form.clicked(control);
-}
-
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const auto handled = ControlMessages::dispatch<AboutControl>(m_form, m_controls, message, wParam, lParam))
+        return *handled;
     switch (message) {
     case WM_COMMAND:
         if (const auto control = Controls::controlOfId<AboutControl>(LOWORD(wParam));
             HIWORD(wParam) == BN_CLICKED && control)
             m_form.clicked(*control);
         return 0;
-    case Controls::WM_CONTROL_MOUSE:
-        if (const auto control = Controls::controlOfId<AboutControl>(wParam))
-            onMouse(*control, lParam);
-        return 0;
-    case Controls::WM_CONTROL_KEY:
-        return onKey(Controls::controlOfId<AboutControl>(wParam), *reinterpret_cast<const Keys::Press*>(lParam));
-    case Controls::WM_CONTROL_FOCUS:
-        m_form.focusMoved(Controls::controlOfId<AboutControl>(wParam));
-        return 0;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        if (onKey(std::nullopt, Controls::pressOf(message, wParam, lParam)))
-            return 0;
-        break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && m_shown) {
             m_form.activated();
             return 0;
         }
-        break;
-    case WM_QUERYUISTATE:
-        return UiState::query(m_form.focus().cuesShown());
-    case WM_CHANGEUISTATE:
-        if (!UiState::allows(wParam, m_form.focus().cuesShown()))
-            return 0;
         break;
     case WM_CLOSE:
         close();

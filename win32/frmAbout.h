@@ -33,8 +33,6 @@ private:
 
     bool open();
     void style();
-    bool onKey(std::optional<Layout::frmAbout> control, const Keys::Press& press);
-    void onMouse(Layout::frmAbout control, LPARAM event);
 
     HWND m_owner;
     UINT m_dpi;

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/Messages.h"
 #include "app/ProgressPicture.h"
+#include "win32/ControlMessages.h"
 #include "win32/Fonts.h"
 #include "win32/Text.h"
 #include "win32/UiState.h"
@@ -46,10 +47,6 @@ RECT centredFrame(UINT dpi) {
     const int left = work.left + (work.right - work.left - width) / 2;
     const int top = work.top + (work.bottom - work.top - height) / 2;
     return RECT{left, top, left + width, top + height};
-}
-
-MouseButton buttonOf(WORD index) {
-    return index == 0 ? MouseButton::Left : index == 1 ? MouseButton::Right : MouseButton::Middle;
 }
 
 } // namespace
@@ -102,27 +99,14 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_taskbar.created(m_hwnd);
         return 0;
     }
+    if (const auto handled = ControlMessages::dispatch<MainControl>(m_form, m_controls, message, wParam, lParam))
+        return *handled;
     switch (message) {
     case WM_CREATE:
         if (!buildControls())
             return -1;
         m_form.load();
         return 0;
-    case Controls::WM_CONTROL_MOUSE:
-        if (const auto control = Controls::controlOfId<MainControl>(wParam))
-            onControlMouse(*control, lParam);
-        return 0;
-    case Controls::WM_CONTROL_KEY:
-        return onKey(Controls::controlOfId<MainControl>(wParam), *reinterpret_cast<const Keys::Press*>(lParam));
-    case Controls::WM_CONTROL_FOCUS:
-        m_form.focusMoved(Controls::controlOfId<MainControl>(wParam));
-        return 0;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        // No control has the focus: the keys still move it and show it.
-        if (onKey(std::nullopt, Controls::pressOf(message, wParam, lParam)))
-            return 0;
-        break;
     case WM_LBUTTONDOWN:
         // The window has no title bar: a press on its surface is taken as one on the caption, and the system
         // moves it.
@@ -135,12 +119,6 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ACTIVATE:
         return onActivate(wParam, lParam);
-    case WM_QUERYUISTATE:
-        return UiState::query(m_form.focus().cuesShown());
-    case WM_CHANGEUISTATE:
-        if (!UiState::allows(wParam, m_form.focus().cuesShown()))
-            return 0;
-        break;
     case WM_CLOSE:
         if (m_form.closeRequested())
             DestroyWindow(m_hwnd);
@@ -164,20 +142,6 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     return defaultHandling(message, wParam, lParam);
-}
-
-bool frmMain::onKey(std::optional<MainControl> control, const Keys::Press& press) {
-    if (m_form.keyPressed(control, press))
-        return true;
-    return press.key == Keys::Key::Tab && !press.ctrl && !press.alt && Controls::moveFocus(m_controls, press.shift);
-}
-
-void frmMain::onControlMouse(MainControl control, LPARAM event) {
-    const MouseButton button = buttonOf(LOWORD(event));
-    if (HIWORD(event) & Controls::MouseDown)
-        m_form.mousePressed(control, button);
-    else
-        m_form.mouseReleased(control, button, (HIWORD(event) & Controls::MouseOver) != 0);
 }
 
 LRESULT frmMain::onActivate(WPARAM wParam, LPARAM lParam) {

@@ -60,8 +60,6 @@ private:
     void close() override;
 
     bool buildControls();
-    bool onKey(std::optional<Layout::frmMain> control, const Keys::Press& press);
-    void onControlMouse(Layout::frmMain control, LPARAM event);
     LRESULT onActivate(WPARAM wParam, LPARAM lParam);
     void onEndSession();
     void onDpiChanged(UINT dpi, const RECT& suggested);

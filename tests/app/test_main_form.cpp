@@ -1,3 +1,4 @@
+#include "app/About.h"
 #include "app/AboutForm.h"
 #include "app/Layout.h"
 #include "app/MainForm.h"
@@ -14,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <ostream>
+#include <tuple>
 #include <vector>
 
 // A failed comparison of taskbar states reads as values, not as bytes.
@@ -301,16 +303,17 @@ TEST(MainForm, ReactivationGivesTheFocusBackToAnEnabledControlOnly) {
     }
 }
 
+struct AboutFake : AboutFace {
+    std::optional<frmAbout> focused;
+    std::string opened;
+    bool closed = false;
+    void focus(frmAbout control) override { focused = control; }
+    void showCues() override {}
+    void close() override { closed = true; }
+    void openAddress(const std::string& address) override { opened = address; }
+};
+
 TEST(AboutForm, Keys) {
-    struct Face : AboutFace {
-        std::optional<frmAbout> focused;
-        std::string opened;
-        bool closed = false;
-        void focus(frmAbout control) override { focused = control; }
-        void showCues() override {}
-        void close() override { closed = true; }
-        void openAddress(const std::string& address) override { opened = address; }
-    };
     Keys::Press altO = press(Key::Letter, false, false, true);
     altO.letter = 'O';
     const struct {
@@ -325,7 +328,7 @@ TEST(AboutForm, Keys) {
         {frmAbout::cmdOK, press(Key::Enter, true), false},
     };
     for (const auto& row : rows) {
-        Face face;
+        AboutFake face;
         AboutForm about(face, false);
         about.opened();
         EXPECT_EQ(face.focused, frmAbout::cmdOK);
@@ -333,12 +336,30 @@ TEST(AboutForm, Keys) {
         EXPECT_EQ(face.closed, row.closes) << Layout::of(row.focused).name;
     }
     // Activated again, About gives the focus back where it was, not to OK.
-    Face face;
+    AboutFake face;
     AboutForm about(face, false);
     about.opened();
     about.focusMoved(frmAbout::Picture1);
     about.activated();
     EXPECT_EQ(face.focused, frmAbout::Picture1);
+}
+
+TEST(AboutForm, LinkOpensOnALeftPressAndAReleaseOverIt) {
+    // Pressed on, with, released over the link, opens.
+    const std::tuple<frmAbout, MouseButton, bool, bool> rows[] = {
+        {frmAbout::Label_3, MouseButton::Left, true, true},
+        {frmAbout::Label_3, MouseButton::Left, false, false},
+        {frmAbout::Label_3, MouseButton::Right, true, false},
+        {frmAbout::Picture1, MouseButton::Left, true, false},
+    };
+    for (const auto& [pressedOn, button, over, opens] : rows) {
+        AboutFake face;
+        AboutForm about(face, false);
+        about.mousePressed(pressedOn, button);
+        about.mouseReleased(frmAbout::Label_3, button, over);
+        EXPECT_EQ(face.opened == About::MakerAddress, opens) << Layout::of(pressedOn).name << over;
+        EXPECT_FALSE(face.closed);
+    }
 }
 
 // A face whose ink is `tenths` tenths of a pixel wide per character and pixel of size.

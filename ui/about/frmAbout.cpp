@@ -33,15 +33,6 @@ private:
     frmAbout& m_window;
 };
 
-namespace {
-
-QPointer<frmAbout>& instance() {
-    static QPointer<frmAbout> about;
-    return about;
-}
-
-} // namespace
-
 frmAbout::frmAbout(QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_face(std::make_unique<Face>(*this)), m_form(std::make_unique<AboutForm>(*m_face, false)) {
@@ -84,12 +75,12 @@ void frmAbout::createControls() {
 }
 
 void frmAbout::showModal(QWidget* owner) {
-    QPointer<frmAbout>& about = instance();
-    if (!about || about->parentWidget() != owner)
-        about = new frmAbout(owner);
+    // Made for this opening and gone once closed, so that nothing of the last opening (its keyboard cues) carries
+    // over. The owner may take the window with it meanwhile, hence the guard.
+    QPointer<frmAbout> about = new frmAbout(owner);
     about->centreOverOwner();
-    about->m_form->opened();
     about->exec();
+    delete about.data();
 }
 
 void frmAbout::centreOverOwner() {
@@ -106,6 +97,14 @@ bool frmAbout::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate)
         m_form->activated();
     return QDialog::event(event);
+}
+
+void frmAbout::keyPressEvent(QKeyEvent* event) {
+    // QDialog's own Esc would reject the window, whichever control the key was meant for; only OK and the close
+    // box close it.
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
@@ -127,17 +126,16 @@ bool frmAbout::controlEvent(QWidget* widget, QEvent* event) {
         m_form->focusMoved(id);
         return false;
     case QEvent::MouseButtonPress:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            m_leftDownOn = id;
+        if (id)
+            m_form->mousePressed(*id, InputEvents::buttonOf(static_cast<QMouseEvent*>(event)->button()));
         return false;
-    case QEvent::MouseButtonRelease: {
-        // The link is a label: its click is a left press and release over it, as a button's is.
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && std::exchange(m_leftDownOn, std::nullopt) == id &&
-            id == Layout::frmAbout::Label_3 && widget->rect().contains(mouse->position().toPoint()))
-            m_form->clicked(*id);
+    case QEvent::MouseButtonRelease:
+        if (id) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const bool over = widget->rect().contains(mouse->position().toPoint());
+            m_form->mouseReleased(*id, InputEvents::buttonOf(mouse->button()), over);
+        }
         return false;
-    }
     default:
         return false;
     }

@@ -16,12 +16,13 @@ public:
     explicit frmAbout(QWidget* owner);
     ~frmAbout() override;
 
-    // Shows the program's one About window modally over the owner, creating it on first use.
+    // Makes an About window and shows it modally over the owner; closing it destroys it.
     static void showModal(QWidget* owner);
 
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     class Face;
@@ -33,5 +34,4 @@ private:
     std::unique_ptr<Face> m_face;
     std::unique_ptr<AboutForm> m_form;
     LayoutBuilder::Widgets<Layout::frmAbout> m_controls;
-    std::optional<Layout::frmAbout> m_leftDownOn; // the control a left press started a click on
 };

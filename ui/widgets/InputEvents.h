@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/Keys.h"
-#include "app/MainForm.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

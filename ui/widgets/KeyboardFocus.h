@@ -21,7 +21,8 @@ public:
             focused->update();
     }
 
-    bool shown() const { return m_control->hasFocus() && m_control->window()->property(CuesProperty).toBool(); }
+    static bool cuesShown(const QWidget* window) { return window->property(CuesProperty).toBool(); }
+    bool shown() const { return m_control->hasFocus() && cuesShown(m_control->window()); }
 
     // Draws the frame just inside `area` when the focus is to be shown.
     void paint(QPainter& painter, const QRect& area) const {
