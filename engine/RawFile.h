@@ -172,8 +172,9 @@ public:
     bool RemoveIfSame(const PathString& name, const FileId& id) const noexcept;
 
     // A new file in this folder that has no name at all, so that no one can take it for anything until
-    // LinkNoReplace names it; closed unnamed, it vanishes, even when the program is killed. Not open where the
-    // platform or the file system has no such files or no descriptor is left for one; other failures throw.
+    // LinkNoReplace names it; closed unnamed, it vanishes, even when the program is killed. On Windows it is a
+    // fresh ".zarvel-*.tmp" name marked to vanish with its last handle. Not open where the platform or the file
+    // system has no such files (or refuses the mark) or no descriptor is left for one; other failures throw.
     RawFile CreateUnnamed() const;
     // Gives the unnamed `file` the name `to` only when `to` is still free; fails otherwise.
     void LinkNoReplace(const RawFile& file, const PathString& to) const;

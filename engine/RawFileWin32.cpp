@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <exception>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace modFHand {
 
@@ -47,6 +49,30 @@ BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE handle, const PathString& name) {
 FileId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return FileId{info.dwVolumeSerialNumber,
                   (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// The mark makes the name vanish when the file's last handle closes, whoever closes it: a killed process's
+// handles are closed by the system, so the file goes with them.
+bool MarkForDeletion(HANDLE handle, bool mark) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = mark;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info);
+}
+
+// The rename goes to the system as it is, so the name is an NT path: "\\?\C:\x" becomes "\??\C:\x". Nothing
+// under `to` is replaced.
+bool RenameByHandle(HANDLE handle, const std::wstring& systemPath) {
+    std::wstring to = systemPath;
+    if (to.compare(0, 4, L"\\\\?\\") == 0 || to.compare(0, 4, L"\\\\.\\") == 0)
+        to.replace(0, 4, L"\\??\\");
+    const std::size_t bytes = to.size() * sizeof(wchar_t);
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(to.begin(), to.end(), info->FileName);
+    return SetFileInformationByHandle(handle, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
 }
 
 } // namespace
@@ -256,9 +282,10 @@ Folder Folder::Open(const PathString& folder) {
     return opened;
 }
 
+// DELETE access lets the file be marked to vanish, and be renamed, through its own handle.
 RawFile Folder::CreateNew(const PathString& name) const {
-    RawFile file(CreateFileW(SystemPath(PathOf(name)).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr),
+    RawFile file(CreateFileW(SystemPath(PathOf(name)).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
                  PathOf(name));
     if (!file.IsOpen())
         Fail("create", PathOf(name));
@@ -278,14 +305,32 @@ bool Folder::RemoveIfSame(const PathString& name, const FileId& id) const noexce
     }
 }
 
-// Windows has no file without a name: a split's pieces and a join's output are written under temporary names,
-// flushed, and renamed at the end without replacing anything.
+// Windows' unnamed file: a fresh temporary name, marked at once to vanish with its last handle, so that a
+// killed run leaves nothing. Not open where the file system refuses the mark (some network file systems): the
+// caller then writes under a temporary name it removes itself.
 RawFile Folder::CreateUnnamed() const {
+    PathString name;
+    RawFile file = CreateTemporary(name);
+    if (MarkForDeletion(file.handle_, true))
+        return file;
+    const FileId id = file.Id();
+    file.Discard();
+    RemoveIfSame(name, id);
     return RawFile();
 }
 
-void Folder::LinkNoReplace(const RawFile&, const PathString& to) const {
-    Fail(std::errc::function_not_supported, "link an unnamed file to", PathOf(to));
+// Only between taking the mark back and the rename can a kill leave the file. Any failure from there on marks
+// it again, so that the name it may already have vanishes with it, and nothing is left.
+void Folder::LinkNoReplace(const RawFile& file, const PathString& to) const {
+    if (!MarkForDeletion(file.handle_, false))
+        Fail("name", PathOf(to));
+    // Renaming by handle has no write-through: the flush after it makes the name last through a power cut.
+    if (RenameByHandle(file.handle_, SystemPath(PathOf(to))) && FlushFileBuffers(file.handle_))
+        return;
+    const DWORD error = GetLastError();
+    MarkForDeletion(file.handle_, true);
+    SetLastError(error);
+    Fail("name", PathOf(to));
 }
 
 std::optional<Entry> Folder::EntryOf(const PathString& name) const {
@@ -320,7 +365,8 @@ bool Folder::RemoveEntryIfSame(const PathString& name, const FileId& id) const n
 }
 
 void Folder::Flush() const {
-    // MOVEFILE_WRITE_THROUGH already waited for every rename to reach the disk.
+    // Every name already reached the disk as it was given: a flush after a rename by handle, or
+    // MOVEFILE_WRITE_THROUGH.
 }
 
 OpenFileAllowance::OpenFileAllowance(std::size_t) : granted_(true) {}

@@ -6,16 +6,43 @@
 
 #include <cstring>
 
-// Windows has no unnamed files and no such calls to stand between. CreateFileW is recorded by pointing the
-// program's own import of it at a recorder: the engine is linked into the test, so its calls go through there.
+// The calls are caught by pointing the program's own imports of them elsewhere: the engine is linked into the
+// test, so its calls go through there. A kill is a TerminateProcess, as Task Manager's End task is.
 namespace enginetest::seam {
 
 namespace {
 
-using CreateFileWFn = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
-CreateFileWFn systemCreateFileW = nullptr;
 bool recording = false;
+bool refuseUnnamed = false;
+int killAt = 0;
+int calls = 0;
 std::vector<Call> recorded;
+
+// Points the import `name` at `replacement` and returns the system's own function.
+template <typename Fn> Fn Hook(const char* name, Fn replacement) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    Fn original = nullptr;
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll) {
+        auto* entry = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; entry->u1.AddressOfData; ++entry, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(entry->u1.Ordinal) ||
+                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + entry->u1.AddressOfData)->Name, name) != 0)
+                continue;
+            DWORD old = 0;
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &old);
+            original = reinterpret_cast<Fn>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), old, &old);
+        }
+    }
+    return original;
+}
+
+decltype(&CreateFileW) systemCreateFileW;
+decltype(&SetFileInformationByHandle) systemSetFileInformation;
 
 HANDLE WINAPI RecordingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                    DWORD disposition, DWORD flags, HANDLE model) {
@@ -28,32 +55,29 @@ HANDLE WINAPI RecordingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSE
     return systemCreateFileW(name, access, share, security, disposition, flags, model);
 }
 
-void HookCreateFileW() {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll) {
-        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-        for (; name->u1.AddressOfData; ++name, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
-                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
-                            "CreateFileW") != 0)
-                continue;
-            DWORD old = 0;
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &old);
-            systemCreateFileW = reinterpret_cast<CreateFileWFn>(slot->u1.Function);
-            slot->u1.Function = reinterpret_cast<ULONG_PTR>(&RecordingCreateFileW);
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), old, &old);
-        }
+// The mark, taking it back and the rename are the calls a kill is placed before. A file system that refuses
+// the mark refuses it as a network one does.
+BOOL WINAPI SeamSetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info, DWORD size) {
+    if (++calls >= killAt && killAt > 0)
+        TerminateProcess(GetCurrentProcess(), 137);
+    if (refuseUnnamed && kind == FileDispositionInfo && static_cast<FILE_DISPOSITION_INFO*>(info)->DeleteFile) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
+    return systemSetFileInformation(file, kind, info, size);
+}
+
+void HookOnce() {
+    if (systemCreateFileW)
+        return;
+    systemCreateFileW = Hook("CreateFileW", &RecordingCreateFileW);
+    systemSetFileInformation = Hook("SetFileInformationByHandle", &SeamSetFileInformation);
 }
 
 } // namespace
 
 void StartRecording() {
-    if (!systemCreateFileW)
-        HookCreateFileW();
+    HookOnce();
     recorded.clear();
     recording = true;
 }
@@ -64,10 +88,17 @@ std::vector<Call> StopRecording() {
 std::vector<std::string> MissingLookups() {
     return {};
 }
-void RefuseUnnamedFiles(bool) {}
-void KillBeforeCall(int) {}
+void RefuseUnnamedFiles(bool refuse) {
+    HookOnce();
+    refuseUnnamed = refuse;
+}
+void KillBeforeCall(int n) {
+    HookOnce();
+    killAt = n;
+    calls = 0;
+}
 int CallsSoFar() {
-    return 0;
+    return calls;
 }
 void BeforeOpen(std::function<void(const std::string&)>) {}
 

@@ -12,8 +12,8 @@ namespace enginetest::seam {
 
 // One call that decides what a crash leaves behind. On Windows only the names handed to CreateFileW are
 // recorded (as OpenNamed, the name in UTF-8 with anything beyond ASCII as '?'): Wine opens names that Windows
-// would refuse, so what the system was handed is what a test can check. `fd` is the descriptor the call works on (for a link, the
-// file being named; for an unnamed open, the one it returned); `name` the entry it names, removes or opens.
+// would refuse, so what the system was handed is what a test can check. `fd` is the descriptor the call works on (for a
+// link, the file being named; for an unnamed open, the one it returned); `name` the entry it names, removes or opens.
 struct Call {
     enum class Op { OpenUnnamed, OpenNamed, Flush, Link, Rename, Remove } op;
     int fd = -1;
@@ -26,10 +26,11 @@ std::vector<Call> StopRecording();
 // The names looked up (stat, lstat, fstatat) and not found between the last StartRecording and StopRecording.
 std::vector<std::string> MissingLookups();
 
-// Unnamed files are refused as a file system without them would refuse them.
+// Unnamed files are refused as a file system without them would refuse them (on Windows, the mark).
 void RefuseUnnamedFiles(bool refuse);
 
 // The process kills itself (SIGKILL) just before its n-th flush, link, rename or removal from now; 0: never.
+// On Windows (TerminateProcess) the calls are SetFileInformationByHandle's: a mark, taking it back, a rename.
 void KillBeforeCall(int n);
 // How many such calls were made since the last KillBeforeCall.
 int CallsSoFar();
