@@ -17,6 +17,9 @@ bool refuseUnnamed = false;
 int killAt = 0;
 int calls = 0;
 std::vector<Call> recorded;
+long long cluster = 0;
+int refuseFrom = 0;
+std::vector<Clone> clones;
 
 // Points the import `name` at `replacement` and returns the system's own function.
 template <typename Fn> Fn Hook(const char* name, Fn replacement) {
@@ -43,6 +46,9 @@ template <typename Fn> Fn Hook(const char* name, Fn replacement) {
 
 decltype(&CreateFileW) systemCreateFileW;
 decltype(&SetFileInformationByHandle) systemSetFileInformation;
+decltype(&GetVolumeInformationByHandleW) systemVolumeInformation;
+decltype(&GetDiskFreeSpaceW) systemFreeSpace;
+decltype(&DeviceIoControl) systemIoControl;
 
 HANDLE WINAPI RecordingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                    DWORD disposition, DWORD flags, HANDLE model) {
@@ -67,11 +73,65 @@ BOOL WINAPI SeamSetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, 
     return systemSetFileInformation(file, kind, info, size);
 }
 
+BOOL WINAPI SeamVolumeInformation(HANDLE file, LPWSTR name, DWORD nameSize, LPDWORD serial, LPDWORD length,
+                                  LPDWORD flags, LPWSTR system, DWORD systemSize) {
+    const BOOL done = systemVolumeInformation(file, name, nameSize, serial, length, flags, system, systemSize);
+    if (done && flags && cluster > 0)
+        *flags |= 0x08000000; // FILE_SUPPORTS_BLOCK_REFCOUNTING
+    return done;
+}
+
+BOOL WINAPI SeamFreeSpace(LPCWSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
+    const BOOL done = systemFreeSpace(root, sectors, bytes, free, total);
+    if (done && cluster > 0)
+        *sectors = static_cast<DWORD>(cluster / *bytes);
+    return done;
+}
+
+// Runs `io` on `file` at `offset`, and puts the file's position back.
+template <typename Io> BOOL At(HANDLE file, long long offset, Io io) {
+    LARGE_INTEGER was{}, to{};
+    to.QuadPart = offset;
+    SetFilePointerEx(file, {}, &was, FILE_CURRENT);
+    SetFilePointerEx(file, to, nullptr, FILE_BEGIN);
+    const BOOL done = io();
+    SetFilePointerEx(file, was, nullptr, FILE_BEGIN);
+    return done;
+}
+
+BOOL WINAPI SeamIoControl(HANDLE file, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
+                          LPOVERLAPPED overlapped) {
+    struct Extents {
+        HANDLE file;
+        LARGE_INTEGER source, target, count;
+    };
+    if (cluster == 0 || code != 0x98344) // FSCTL_DUPLICATE_EXTENTS_TO_FILE
+        return systemIoControl(file, code, in, inSize, out, outSize, returned, overlapped);
+    const Extents& range = *static_cast<const Extents*>(in);
+    LARGE_INTEGER sourceSize{}, targetSize{};
+    GetFileSizeEx(range.file, &sourceSize);
+    GetFileSizeEx(file, &targetSize);
+    clones.push_back(
+        {range.source.QuadPart, range.target.QuadPart, range.count.QuadPart, sourceSize.QuadPart, targetSize.QuadPart});
+    if (refuseFrom > 0 && static_cast<int>(clones.size()) >= refuseFrom) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
+    std::string bytes(static_cast<std::size_t>(range.count.QuadPart), '\0');
+    DWORD moved = 0;
+    return At(range.file, range.source.QuadPart,
+              [&] { return ReadFile(range.file, bytes.data(), static_cast<DWORD>(bytes.size()), &moved, nullptr); }) &&
+           At(file, range.target.QuadPart, [&] { return WriteFile(file, bytes.data(), moved, &moved, nullptr); });
+}
+
 void HookOnce() {
     if (systemCreateFileW)
         return;
     systemCreateFileW = Hook("CreateFileW", &RecordingCreateFileW);
     systemSetFileInformation = Hook("SetFileInformationByHandle", &SeamSetFileInformation);
+    systemVolumeInformation = Hook("GetVolumeInformationByHandleW", &SeamVolumeInformation);
+    systemFreeSpace = Hook("GetDiskFreeSpaceW", &SeamFreeSpace);
+    systemIoControl = Hook("DeviceIoControl", &SeamIoControl);
 }
 
 } // namespace
@@ -99,6 +159,15 @@ void KillBeforeCall(int n) {
 }
 int CallsSoFar() {
     return calls;
+}
+void CloningVolume(long long clusterSize, int refuseFromCall) {
+    HookOnce();
+    cluster = clusterSize;
+    refuseFrom = refuseFromCall;
+    clones.clear();
+}
+std::vector<Clone> Clones() {
+    return clones;
 }
 void BeforeOpen(std::function<void(const std::string&)>) {}
 

@@ -35,6 +35,15 @@ void KillBeforeCall(int n);
 // How many such calls were made since the last KillBeforeCall.
 int CallsSoFar();
 
+// Windows: a volume that shares blocks stands in for the real one. It reports the flag and `cluster`-byte
+// clusters, clones by copying, and refuses every clone from its `refuseFrom`-th on (0: none); a cluster of 0
+// gives the real volume back. Clones() lists the ranges it was handed since, with both files' sizes then.
+struct Clone {
+    long long source, target, count, sourceSize, targetSize;
+};
+void CloningVolume(long long cluster, int refuseFrom);
+std::vector<Clone> Clones();
+
 // Runs just before a file is opened for reading by its path; the path is passed in. Empty: nothing.
 void BeforeOpen(std::function<void(const std::string&)> action);
 
