@@ -40,7 +40,8 @@ std::string SystemMessage(const std::error_code& code);
 // line stays one line.
 std::string Quoted(const PathString& path);
 
-// Tells two names of one file apart from two files: device and inode here, volume and index on Windows.
+// Tells two names of one file apart from two files: device and inode here; on Windows the index alone, as ids
+// are only compared between names of one folder.
 struct FileId {
     std::uint64_t device = 0;
     std::uint64_t index = 0;

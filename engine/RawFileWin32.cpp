@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <winioctl.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <exception>
@@ -40,16 +41,30 @@ std::wstring SystemPath(const PathString& path) {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE handle, const PathString& name) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle, &info))
-        Fail("read the file information of", name);
-    return info;
+// The file's index on its volume. Ids are only compared between names in one folder, so on one volume: the
+// volume's serial is left out, since asking for it takes a round trip to Wine's mount manager, a millisecond or
+// more for each file of a run.
+bool IndexOf(HANDLE handle, FileId& id) {
+    FILE_INTERNAL_INFORMATION internal{};
+    IO_STATUS_BLOCK status{};
+    const NTSTATUS result =
+        NtQueryInformationFile(handle, &status, &internal, sizeof internal, FileInternalInformation);
+    if (result < 0) {
+        SetLastError(RtlNtStatusToDosError(result));
+        return false;
+    }
+    id = FileId{0, static_cast<std::uint64_t>(internal.IndexNumber.QuadPart)};
+    return true;
 }
 
-FileId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
-    return FileId{info.dwVolumeSerialNumber,
-                  (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+DWORD AttributesOf(HANDLE handle) {
+    FILE_BASIC_INFO info{};
+    return GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) ? info.FileAttributes
+                                                                                   : INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsPlainFile(DWORD attributes) {
+    return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
 // Block cloning (ReFS, a Dev Drive), which mingw-w64's headers up to 10 lack.
@@ -96,9 +111,9 @@ bool SetEnd(HANDLE file, std::int64_t end) {
 }
 
 // The clone asks both files to be alike: a sparse source's target is made sparse too.
-bool MatchSparse(HANDLE source, HANDLE target, const PathString& name) {
+bool MatchSparse(HANDLE source, HANDLE target) {
     DWORD returned = 0;
-    return !(InfoOf(source, name).dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) ||
+    return !(AttributesOf(source) & FILE_ATTRIBUTE_SPARSE_FILE) ||
            DeviceIoControl(target, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
 }
 
@@ -173,7 +188,10 @@ std::int64_t RawFile::Size() const {
 }
 
 FileId RawFile::Id() const {
-    return IdOf(InfoOf(handle_, name_));
+    FileId id;
+    if (!IndexOf(handle_, id))
+        Fail("read the file information of", name_);
+    return id;
 }
 
 void RawFile::ReadExactly(char* buffer, std::size_t count) {
@@ -216,7 +234,7 @@ std::int64_t RawFile::CopyRangeFrom(RawFile& from, std::int64_t count) {
     range.TargetFileOffset.QuadPart = target;
     range.ByteCount.QuadPart = count / cluster * cluster;
     DWORD returned = 0;
-    if (source % cluster != 0 || target % cluster != 0 || !MatchSparse(from.handle_, handle_, from.name_) ||
+    if (source % cluster != 0 || target % cluster != 0 || !MatchSparse(from.handle_, handle_) ||
         !SetEnd(handle_, std::max(size, target + range.ByteCount.QuadPart)))
         return kCopyRefused;
     if (!DeviceIoControl(handle_, FSCTL_DUPLICATE_EXTENTS_TO_FILE, &range, sizeof range, nullptr, 0, &returned,
@@ -315,13 +333,10 @@ std::optional<FileId> RegularFileId(const PathString& path) {
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    std::optional<FileId> id;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileInformationByHandle(handle, &info) &&
-        !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-        id = IdOf(info);
+    FileId id;
+    const bool regular = IndexOf(handle, id) && IsPlainFile(AttributesOf(handle));
     CloseHandle(handle);
-    return id;
+    return regular ? std::optional<FileId>(id) : std::nullopt;
 }
 
 bool RemoveIfSame(const PathString& path, const FileId& id) noexcept {
@@ -416,15 +431,16 @@ std::optional<Entry> Folder::EntryOf(const PathString& name) const {
         SetLastError(error);
         Fail("look up", PathOf(name));
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL known = GetFileInformationByHandle(handle, &info);
+    FileId id;
+    const DWORD attributes = AttributesOf(handle);
+    const bool known = attributes != INVALID_FILE_ATTRIBUTES && IndexOf(handle, id);
     const DWORD error = known ? ERROR_SUCCESS : GetLastError();
     CloseHandle(handle);
     if (!known) {
         SetLastError(error);
         Fail("look up", PathOf(name));
     }
-    return Entry{IdOf(info), !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))};
+    return Entry{id, IsPlainFile(attributes)};
 }
 
 bool Folder::RemoveEntryIfSame(const PathString& name, const FileId& id) const noexcept {
