@@ -44,7 +44,8 @@ const std::vector<std::size_t> kMembers = {100000, 100000, 100000, 100000, 50000
 
 #ifdef _WIN32
 constexpr bool kNamingWindow = true;
-// The calls: 5 marks, and 2 to name each piece. No random instants: most would land in Wine's start of the child.
+// The calls: 5 marks and 2 to name each piece; with the mark refused, 1 and a rename each. No random instants:
+// most would land in Wine's start of the child.
 constexpr int kSplitCalls = 15, kJoinCalls = 3, kRandoms = 0, kSplitStride = 10, kJoinStride = 9;
 #else
 constexpr bool kNamingWindow = false;

@@ -46,6 +46,7 @@ template <typename Fn> Fn Hook(const char* name, Fn replacement) {
 
 decltype(&CreateFileW) systemCreateFileW;
 decltype(&SetFileInformationByHandle) systemSetFileInformation;
+decltype(&MoveFileExW) systemMove;
 decltype(&GetVolumeInformationByHandleW) systemVolumeInformation;
 decltype(&GetDiskFreeSpaceW) systemFreeSpace;
 decltype(&DeviceIoControl) systemIoControl;
@@ -61,16 +62,25 @@ HANDLE WINAPI RecordingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSE
     return systemCreateFileW(name, access, share, security, disposition, flags, model);
 }
 
-// The mark, taking it back and the rename are the calls a kill is placed before. A file system that refuses
-// the mark refuses it as a network one does.
-BOOL WINAPI SeamSetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info, DWORD size) {
+// The mark, taking it back and the renames are the calls a kill is placed before.
+void Counted() {
     if (++calls >= killAt && killAt > 0)
         TerminateProcess(GetCurrentProcess(), 137);
+}
+
+// A file system that refuses the mark refuses it as a network one does.
+BOOL WINAPI SeamSetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info, DWORD size) {
+    Counted();
     if (refuseUnnamed && kind == FileDispositionInfo && static_cast<FILE_DISPOSITION_INFO*>(info)->DeleteFile) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     return systemSetFileInformation(file, kind, info, size);
+}
+
+BOOL WINAPI SeamMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    Counted();
+    return systemMove(from, to, flags);
 }
 
 BOOL WINAPI SeamVolumeInformation(HANDLE file, LPWSTR name, DWORD nameSize, LPDWORD serial, LPDWORD length,
@@ -129,6 +139,7 @@ void HookOnce() {
         return;
     systemCreateFileW = Hook("CreateFileW", &RecordingCreateFileW);
     systemSetFileInformation = Hook("SetFileInformationByHandle", &SeamSetFileInformation);
+    systemMove = Hook("MoveFileExW", &SeamMove);
     systemVolumeInformation = Hook("GetVolumeInformationByHandleW", &SeamVolumeInformation);
     systemFreeSpace = Hook("GetDiskFreeSpaceW", &SeamFreeSpace);
     systemIoControl = Hook("DeviceIoControl", &SeamIoControl);

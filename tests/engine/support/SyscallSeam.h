@@ -30,7 +30,7 @@ std::vector<std::string> MissingLookups();
 void RefuseUnnamedFiles(bool refuse);
 
 // The process kills itself (SIGKILL) just before its n-th flush, link, rename or removal from now; 0: never.
-// On Windows (TerminateProcess) the calls are SetFileInformationByHandle's: a mark, taking it back, a rename.
+// On Windows (TerminateProcess) the calls are a mark, taking it back and the renames.
 void KillBeforeCall(int n);
 // How many such calls were made since the last KillBeforeCall.
 int CallsSoFar();
