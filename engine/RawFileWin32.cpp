@@ -242,8 +242,8 @@ std::int64_t RawFile::CopyRangeFrom(RawFile& from, std::int64_t count) {
         SetEnd(handle_, size); // as it was, for the copy through memory
         return kCopyRefused;
     }
-    Seek(from.handle_, range.ByteCount.QuadPart, FILE_CURRENT, from.name_);
-    Seek(handle_, range.ByteCount.QuadPart, FILE_CURRENT, name_);
+    Seek(from.handle_, source + range.ByteCount.QuadPart, FILE_BEGIN, from.name_);
+    Seek(handle_, target + range.ByteCount.QuadPart, FILE_BEGIN, name_);
     return range.ByteCount.QuadPart;
 }
 

@@ -37,26 +37,26 @@ TEST(SharedBlocks, SplitAndJoinCloneWholeClustersWhereTheVolumeSharesBlocks) {
         TempFolder dir;
         const std::string bytes = Pattern(kSize, row.pieceSize);
         WriteFile(dir / "disc.iso", bytes);
-        std::int16_t written = 0, joined = 0;
-        const auto cloned = [&](const char* work) {
+        const std::string what = std::to_string(row.cluster) + " " + std::to_string(row.pieceSize);
+        const auto cloned = [&] {
             std::int64_t total = 0;
             for (const seam::Clone& c : seam::Clones()) {
-                EXPECT_TRUE(c.source % row.cluster == 0 && c.target % row.cluster == 0 && c.count % row.cluster == 0)
-                    << work << " " << row.cluster << ": " << c.source << " " << c.target << " " << c.count;
-                EXPECT_TRUE(c.count > 0 && c.source + c.count <= c.sourceSize && c.target + c.count <= c.targetSize)
-                    << work << " " << row.cluster << ": " << c.source << " " << c.target << " " << c.count;
+                EXPECT_TRUE(c.source % row.cluster == 0 && c.target % row.cluster == 0 && c.count % row.cluster == 0 &&
+                            c.count > 0 && c.source + c.count <= c.sourceSize && c.target + c.count <= c.targetSize)
+                    << what << ": " << c.source << " " << c.target << " " << c.count;
                 total += c.count;
             }
             seam::CloningVolume(row.cluster, row.refuseFrom);
             return row.cloned < 0 ? -1 : total;
         };
+        std::int16_t count = 0;
         seam::CloningVolume(row.cluster, row.refuseFrom);
-        ASSERT_EQ(modFHand::SplitFile(dir / "disc.iso", row.pieceSize, written, {}), modFHand::kSuccess);
-        EXPECT_EQ(cloned("split"), row.cloned) << row.cluster << " " << row.pieceSize;
+        ASSERT_EQ(modFHand::SplitFile(dir / "disc.iso", row.pieceSize, count, {}), modFHand::kSuccess) << what;
+        EXPECT_EQ(cloned(), row.cloned) << what << " split";
         fs::rename(dir / "disc.iso", dir / "kept");
-        ASSERT_EQ(modFHand::JoinFile(dir / "disc.iso.001", joined, {}), modFHand::kSuccess);
-        EXPECT_EQ(cloned("join"), row.cloned) << row.cluster << " " << row.pieceSize;
-        EXPECT_EQ(ReadFile(dir / "disc.iso"), bytes) << row.cluster << " " << row.pieceSize << " " << row.refuseFrom;
+        ASSERT_EQ(modFHand::JoinFile(dir / "disc.iso.001", count, {}), modFHand::kSuccess) << what;
+        EXPECT_EQ(cloned(), row.cloned) << what << " join";
+        EXPECT_EQ(ReadFile(dir / "disc.iso"), bytes) << what << " " << row.refuseFrom;
     }
     seam::CloningVolume(0, 0);
 }

@@ -98,17 +98,6 @@ BOOL WINAPI SeamFreeSpace(LPCWSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD 
     return done;
 }
 
-// Runs `io` on `file` at `offset`, and puts the file's position back.
-template <typename Io> BOOL At(HANDLE file, long long offset, Io io) {
-    LARGE_INTEGER was{}, to{};
-    to.QuadPart = offset;
-    SetFilePointerEx(file, {}, &was, FILE_CURRENT);
-    SetFilePointerEx(file, to, nullptr, FILE_BEGIN);
-    const BOOL done = io();
-    SetFilePointerEx(file, was, nullptr, FILE_BEGIN);
-    return done;
-}
-
 BOOL WINAPI SeamIoControl(HANDLE file, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
                           LPOVERLAPPED overlapped) {
     struct Extents {
@@ -127,11 +116,14 @@ BOOL WINAPI SeamIoControl(HANDLE file, DWORD code, LPVOID in, DWORD inSize, LPVO
         SetLastError(ERROR_NOT_SUPPORTED);
         return FALSE;
     }
+    // Read and written at the range's offsets, which leaves both files' positions after it.
     std::string bytes(static_cast<std::size_t>(range.count.QuadPart), '\0');
+    OVERLAPPED from{}, to{};
+    from.Offset = range.source.LowPart, from.OffsetHigh = static_cast<DWORD>(range.source.HighPart);
+    to.Offset = range.target.LowPart, to.OffsetHigh = static_cast<DWORD>(range.target.HighPart);
     DWORD moved = 0;
-    return At(range.file, range.source.QuadPart,
-              [&] { return ReadFile(range.file, bytes.data(), static_cast<DWORD>(bytes.size()), &moved, nullptr); }) &&
-           At(file, range.target.QuadPart, [&] { return WriteFile(file, bytes.data(), moved, &moved, nullptr); });
+    return ReadFile(range.file, bytes.data(), static_cast<DWORD>(bytes.size()), &moved, &from) &&
+           WriteFile(file, bytes.data(), moved, &moved, &to);
 }
 
 void HookOnce() {
