@@ -3,44 +3,39 @@
 #include "app/About.h"
 #include "app/Layout.h"
 
-namespace {
-
-constexpr const char* OkButton = "cmdOK";
-constexpr const char* LinkLabel = "Label_3";
-
-} // namespace
+using Layout::frmAbout;
 
 void AboutForm::opened() {
-    m_face.focus(OkButton);
-    m_focus.moved(OkButton);
+    m_face.focus(frmAbout::cmdOK);
+    m_focus.moved(frmAbout::cmdOK);
 }
 
-void AboutForm::clicked(const std::string& control) {
-    if (control == OkButton)
+void AboutForm::clicked(frmAbout control) {
+    if (control == frmAbout::cmdOK)
         m_face.close();
-    else if (control == LinkLabel)
+    else if (control == frmAbout::Label_3)
         m_face.openAddress(About::MakerAddress);
 }
 
-bool AboutForm::keyPressed(const std::string& control, const Keys::Press& press) {
+bool AboutForm::keyPressed(std::optional<frmAbout> control, const Keys::Press& press) {
     if (m_focus.keyPressed(press))
         m_face.showCues();
-    const Layout::Control& ok = Layout::find(Layout::aboutWindow(), OkButton);
+    const Layout::Control& ok = Layout::of(frmAbout::cmdOK);
     if (Keys::pressesMnemonic(press, Layout::mnemonicOf(ok.text))) {
-        clicked(OkButton);
+        clicked(frmAbout::cmdOK);
         return true;
     }
     if (press.key == Keys::Key::Escape)
         return true;
     if (!Keys::activates(press))
         return false;
-    if (control == OkButton)
-        clicked(OkButton);
+    if (control == frmAbout::cmdOK)
+        clicked(frmAbout::cmdOK);
     // Enter on anything else is not a default button's press.
     return true;
 }
 
 void AboutForm::activated() {
-    if (!m_focus.home().empty())
-        m_face.focus(m_focus.home());
+    if (m_focus.home())
+        m_face.focus(*m_focus.home());
 }

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "app/Keys.h"
+#include "app/Layout.h"
 #include "app/WindowFocus.h"
 
+#include <optional>
 #include <string>
 
 // What the About window's face does when the window's rules ask.
 class AboutFace {
 public:
     virtual ~AboutFace() = default;
-    virtual void focus(const std::string& control) = 0;
+    virtual void focus(Layout::frmAbout control) = 0;
     virtual void showCues() = 0;
     // Ends the modal display; the main window gets the focus back.
     virtual void close() = 0;
@@ -25,14 +27,15 @@ public:
     AboutForm(AboutFace& face, bool cuesAlways) : m_face(face), m_focus(cuesAlways) {}
 
     void opened();
-    void clicked(const std::string& control);
-    // True when the window took the key; the face swallows it then.
-    bool keyPressed(const std::string& control, const Keys::Press& press);
-    void focusMoved(const std::string& control) { m_focus.moved(control); }
+    void clicked(Layout::frmAbout control);
+    // A key on the control that has the focus, or on the window while none has; true when the window took it,
+    // and the face swallows it then.
+    bool keyPressed(std::optional<Layout::frmAbout> control, const Keys::Press& press);
+    void focusMoved(std::optional<Layout::frmAbout> control) { m_focus.moved(control); }
     void activated();
-    const WindowFocus& focus() const { return m_focus; }
+    const WindowFocus<Layout::frmAbout>& focus() const { return m_focus; }
 
 private:
     AboutFace& m_face;
-    WindowFocus m_focus;
+    WindowFocus<Layout::frmAbout> m_focus;
 };

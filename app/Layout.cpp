@@ -3,16 +3,78 @@
 #include "app/About.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 
 namespace Layout {
 namespace {
 
-constexpr const char* Main = "frmMain";
-constexpr const char* SplitPanel = "picCHolder_0";
-constexpr const char* JoinPanel = "picCHolder_1";
-constexpr const char* AboutWindow = "frmAbout";
+// Names each field where a row is written, so that a row reads without counting; the standard the window's rules
+// keep to has no designated initializers.
+template <typename Id> class Row {
+public:
+    Row(Id control, const char* name, Kind kind) : m_id(control) {
+        m_control.name = name;
+        m_control.kind = kind;
+    }
+    Row& in(Id panel) {
+        m_control.parent = static_cast<int>(rowOf(panel));
+        return *this;
+    }
+    Row& at(int left, int top, int width, int height) {
+        m_control.place = {left, top, width, height};
+        return *this;
+    }
+    Row& picture(const char* file) {
+        m_control.picture = file;
+        return *this;
+    }
+    Row& text(const char* text) {
+        m_control.text = text;
+        return *this;
+    }
+    Row& toolTip(const char* tip) {
+        m_control.toolTip = tip;
+        return *this;
+    }
+    Row& tab(int place) {
+        m_control.tabPlace = place;
+        return *this;
+    }
+    Row& accessible(const char* name, const char* description, Role role) {
+        m_control.accessibleName = name;
+        m_control.accessibleDescription = description;
+        m_control.role = role;
+        return *this;
+    }
+    Row& look(const Look& look) {
+        m_control.look = look;
+        return *this;
+    }
+
+    Id id() const { return m_id; }
+    const Control& control() const { return m_control; }
+
+private:
+    Id m_id;
+    Control m_control;
+};
+
+// Each row at its control's place, whatever order it was written in; a control missing or written twice is a
+// programming error that the first use reports.
+template <typename Id> std::vector<Control> tableOf(std::initializer_list<Row<Id>> rows) {
+    std::vector<Control> table(rows.size());
+    std::vector<bool> written(rows.size());
+    for (const Row<Id>& row : rows) {
+        const std::size_t at = rowOf(row.id());
+        if (at >= table.size() || written[at])
+            throw std::logic_error(std::string("misplaced layout row ") + row.control().name);
+        table[at] = row.control();
+        written[at] = true;
+    }
+    return table;
+}
 
 // The looks the design gives, by what the control is for.
 Look handButton() {
@@ -102,238 +164,189 @@ const std::vector<Control>& mainWindow() {
     // The title lies lowest so that the About button keeps the one column where the two meet; the join panel
     // comes before the split panel, which therefore starts in front; in each panel the labels and pictures
     // come before the boxes, which lie in front of them.
-    static const std::vector<Control> table = {
-        {"Image1", Kind::Image, Main, {555, -30, 1710, 330}, "title.gif", "", "", NoTab, "", "", Role::Default, disabled()},
-        {"imgExit",
-         Kind::Image,
-         Main,
-         {0, 0, 285, 270},
-         "exit.gif",
-         "",
-         "Zarvel Ko Band Keren",
-         15,
-         "Zarvel Ko Band Keren",
-         "Zarvel Foran Band Ho Jaye Ga",
-         Role::Button, handButton()},
-        {"imgInfo",
-         Kind::Image,
-         Main,
-         {285, 0, 285, 270},
-         "info.gif",
-         "",
-         "Zarvel Ke Baare Main",
-         14,
-         "Zarvel Ke Baare Main",
-         "Zarvel Ke Baare Main Maloomat Ka Window Kholen",
-         Role::Button, handButton()},
-        {"imgTab_1",
-         Kind::Image,
-         Main,
-         {2280, 0, 1095, 480},
-         "tabjoin.gif",
-         "",
-         "",
-         13,
-         "Joren",
-         "Hisso Ko Jor Ker File Banane Ka Safha",
-         Role::PageTab, handButton()},
-        {"imgTab_0",
-         Kind::Image,
-         Main,
-         {3240, 0, 1095, 480},
-         "tabsplit.gif",
-         "",
-         "",
-         12,
-         "Toren",
-         "File Ko Hisso Main Torne Ka Safha",
-         Role::PageTab, handButton()},
-        {"picCHolder_1",
-         Kind::PictureBox,
-         Main,
-         {0, 480, 4335, 1185},
-         "",
-         "",
-         "",
-         5,
-         "Jorne Ka Safha",
-         "Yaha Taqseem Shuda Hisse Ka Rasta Likhen",
-         Role::Grouping, panel()},
-        {"picCHolder_0",
-         Kind::PictureBox,
-         Main,
-         {0, 465, 4335, 1155},
-         "",
-         "",
-         "",
-         0,
-         "Torne Ka Safha",
-         "Yaha File Aur Har Hisse Ka Hujam Likhen",
-         Role::Grouping, panel()},
-        {"Label_2", Kind::Label, SplitPanel, {195, 840, 240, 195}, "", "MB", "", NoTab, "", "", Role::Default, plainLabel()},
-        {"lblBrowse",
-         Kind::Label,
-         SplitPanel,
-         {165, 120, 270, 285},
-         "",
-         "...",
-         "Browse",
-         3,
-         "File Ka Rasta Browse Keren",
-         "File Chun Ker Uss Ka Rasta File Ke Khane Main Likhen",
-         Role::Button, browseLabel()},
-        {"Picture2",
-         Kind::PictureBox,
-         SplitPanel,
-         {3120, 600, 900, 550},
-         "size.gif",
-         "",
-         "",
-         9,
-         "Unwan: Har Hisse Ka Hujam",
-         "Hujam Wale Khane Ka Unwan",
-         Role::StaticText, caption(Colours::Window)},
-        {"Picture1",
-         Kind::PictureBox,
-         SplitPanel,
-         {3120, 0, 915, 435},
-         "path.gif",
-         "",
-         "",
-         8,
-         "Unwan: File Ka Rasta",
-         "Neeche Wale Khane Ka Unwan",
-         Role::StaticText, caption(Colours::Window)},
-        {"txtSegSize",
-         Kind::TextBox,
-         SplitPanel,
-         {600, 780, 2415, 285},
-         "",
-         "1.38",
-         "Har Hisse Ka Hujam...",
-         2,
-         "Har Hisse Ka Hujam",
-         "Har Hisse Ka Hujam MB Main Likhen",
-         Role::Default, textBox()},
-        {"txtSFName",
-         Kind::TextBox,
-         SplitPanel,
-         {585, 120, 2415, 285},
-         "",
-         "",
-         "File Ka Rasta Yaha Likhen...",
-         1,
-         "File Ka Rasta",
-         "File Ka Rasta Yaha Likhen...",
-         Role::Default, textBox()},
-        {"lblSBrowse",
-         Kind::Label,
-         JoinPanel,
-         {45, 735, 390, 300},
-         "",
-         "...",
-         "Browse",
-         7,
-         "Hisse Ka Rasta Browse Keren",
-         "Aik Hissa Chun Ker Uss Ka Rasta Hisse Ke Khane Main Likhen",
-         Role::Button, browseLabel()},
-        {"txtSegfname",
-         Kind::TextBox,
-         JoinPanel,
-         {585, 735, 3495, 285},
-         "",
-         "",
-         "Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta",
-         6,
-         "Taqseem Shuda Hisse Ka Rasta",
-         "Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta",
-         Role::Default, textBox()},
-        {"Picture3",
-         Kind::PictureBox,
-         JoinPanel,
-         {1320, 120, 2895, 540},
-         "piecepath.gif",
-         "",
-         "",
-         10,
-         "Unwan: Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta",
-         "Hisse Wale Khane Ka Unwan",
-         Role::StaticText, caption(Colours::Silver)},
-        {"picProgress",
-         Kind::PictureBox,
-         Main,
-         {1080, 1830, 3075, 255},
-         "",
-         "",
-         "",
-         4,
-         "Kaam Ki Raftar",
-         "Kaam Kitne Fisad Mukammal Ho Chuka Hai",
-         Role::ProgressBar, panel()},
-        {"Picture4",
-         Kind::PictureBox,
-         Main,
-         {0, 1680, 900, 525},
-         "start.gif",
-         "",
-         "Iss Button Per Click Ker Ke Aghaz Kijiye",
-         11,
-         "Aghaz",
-         "Iss Button Per Click Ker Ke Aghaz Kijiye",
-         Role::Button, startButton()},
-    };
+    using Id = frmMain;
+    using R = Row<Id>;
+    static const std::vector<Control> table = tableOf<Id>({
+        R(Id::Image1, "Image1", Kind::Image).at(555, -30, 1710, 330).picture("title.gif").look(disabled()),
+        R(Id::imgExit, "imgExit", Kind::Image)
+            .at(0, 0, 285, 270)
+            .picture("exit.gif")
+            .toolTip("Zarvel Ko Band Keren")
+            .tab(15)
+            .accessible("Zarvel Ko Band Keren", "Zarvel Foran Band Ho Jaye Ga", Role::Button)
+            .look(handButton()),
+        R(Id::imgInfo, "imgInfo", Kind::Image)
+            .at(285, 0, 285, 270)
+            .picture("info.gif")
+            .toolTip("Zarvel Ke Baare Main")
+            .tab(14)
+            .accessible("Zarvel Ke Baare Main", "Zarvel Ke Baare Main Maloomat Ka Window Kholen", Role::Button)
+            .look(handButton()),
+        R(Id::imgTab_1, "imgTab_1", Kind::Image)
+            .at(2280, 0, 1095, 480)
+            .picture("tabjoin.gif")
+            .tab(13)
+            .accessible("Joren", "Hisso Ko Jor Ker File Banane Ka Safha", Role::PageTab)
+            .look(handButton()),
+        R(Id::imgTab_0, "imgTab_0", Kind::Image)
+            .at(3240, 0, 1095, 480)
+            .picture("tabsplit.gif")
+            .tab(12)
+            .accessible("Toren", "File Ko Hisso Main Torne Ka Safha", Role::PageTab)
+            .look(handButton()),
+        R(Id::picCHolder_1, "picCHolder_1", Kind::PictureBox)
+            .at(0, 480, 4335, 1185)
+            .tab(5)
+            .accessible("Jorne Ka Safha", "Yaha Taqseem Shuda Hisse Ka Rasta Likhen", Role::Grouping)
+            .look(panel()),
+        R(Id::picCHolder_0, "picCHolder_0", Kind::PictureBox)
+            .at(0, 465, 4335, 1155)
+            .tab(0)
+            .accessible("Torne Ka Safha", "Yaha File Aur Har Hisse Ka Hujam Likhen", Role::Grouping)
+            .look(panel()),
+        R(Id::Label_2, "Label_2", Kind::Label)
+            .in(Id::picCHolder_0)
+            .at(195, 840, 240, 195)
+            .text("MB")
+            .look(plainLabel()),
+        R(Id::lblBrowse, "lblBrowse", Kind::Label)
+            .in(Id::picCHolder_0)
+            .at(165, 120, 270, 285)
+            .text("...")
+            .toolTip("Browse")
+            .tab(3)
+            .accessible("File Ka Rasta Browse Keren", "File Chun Ker Uss Ka Rasta File Ke Khane Main Likhen",
+                        Role::Button)
+            .look(browseLabel()),
+        R(Id::Picture2, "Picture2", Kind::PictureBox)
+            .in(Id::picCHolder_0)
+            .at(3120, 600, 900, 550)
+            .picture("size.gif")
+            .tab(9)
+            .accessible("Unwan: Har Hisse Ka Hujam", "Hujam Wale Khane Ka Unwan", Role::StaticText)
+            .look(caption(Colours::Window)),
+        R(Id::Picture1, "Picture1", Kind::PictureBox)
+            .in(Id::picCHolder_0)
+            .at(3120, 0, 915, 435)
+            .picture("path.gif")
+            .tab(8)
+            .accessible("Unwan: File Ka Rasta", "Neeche Wale Khane Ka Unwan", Role::StaticText)
+            .look(caption(Colours::Window)),
+        R(Id::txtSegSize, "txtSegSize", Kind::TextBox)
+            .in(Id::picCHolder_0)
+            .at(600, 780, 2415, 285)
+            .text("1.38")
+            .toolTip("Har Hisse Ka Hujam...")
+            .tab(2)
+            .accessible("Har Hisse Ka Hujam", "Har Hisse Ka Hujam MB Main Likhen", Role::Default)
+            .look(textBox()),
+        R(Id::txtSFName, "txtSFName", Kind::TextBox)
+            .in(Id::picCHolder_0)
+            .at(585, 120, 2415, 285)
+            .toolTip("File Ka Rasta Yaha Likhen...")
+            .tab(1)
+            .accessible("File Ka Rasta", "File Ka Rasta Yaha Likhen...", Role::Default)
+            .look(textBox()),
+        R(Id::lblSBrowse, "lblSBrowse", Kind::Label)
+            .in(Id::picCHolder_1)
+            .at(45, 735, 390, 300)
+            .text("...")
+            .toolTip("Browse")
+            .tab(7)
+            .accessible("Hisse Ka Rasta Browse Keren", "Aik Hissa Chun Ker Uss Ka Rasta Hisse Ke Khane Main Likhen",
+                        Role::Button)
+            .look(browseLabel()),
+        R(Id::txtSegfname, "txtSegfname", Kind::TextBox)
+            .in(Id::picCHolder_1)
+            .at(585, 735, 3495, 285)
+            .toolTip("Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta")
+            .tab(6)
+            .accessible("Taqseem Shuda Hisse Ka Rasta", "Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta", Role::Default)
+            .look(textBox()),
+        R(Id::Picture3, "Picture3", Kind::PictureBox)
+            .in(Id::picCHolder_1)
+            .at(1320, 120, 2895, 540)
+            .picture("piecepath.gif")
+            .tab(10)
+            .accessible("Unwan: Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta", "Hisse Wale Khane Ka Unwan",
+                        Role::StaticText)
+            .look(caption(Colours::Silver)),
+        R(Id::picProgress, "picProgress", Kind::PictureBox)
+            .at(1080, 1830, 3075, 255)
+            .tab(4)
+            .accessible("Kaam Ki Raftar", "Kaam Kitne Fisad Mukammal Ho Chuka Hai", Role::ProgressBar)
+            .look(panel()),
+        R(Id::Picture4, "Picture4", Kind::PictureBox)
+            .at(0, 1680, 900, 525)
+            .picture("start.gif")
+            .toolTip("Iss Button Per Click Ker Ke Aghaz Kijiye")
+            .tab(11)
+            .accessible("Aghaz", "Iss Button Per Click Ker Ke Aghaz Kijiye", Role::Button)
+            .look(startButton()),
+    });
     return table;
 }
 
 const std::vector<Control>& aboutWindow() {
     // Creation order is the focus order: OK first, then the picture box.
-    static const std::vector<Control> table = {
-        {"cmdOK",
-         Kind::Button,
-         AboutWindow,
-         {3120, 240, 1125, 345},
-         "",
-         "&Ok",
-         "",
-         0,
-         "Ok",
-         "Zarvel Ke Bare Main Window Band Keren",
-         Role::Default, button()},
-        {"Picture1",
-         Kind::PictureBox,
-         AboutWindow,
-         {0, 840, 5175, 8535},
-         "about.gif",
-         "",
-         "",
-         1,
-         "Zarvel Ke Bare Main Tehreer",
-         "Zarvel Kya Kerta Hai, Urdu Main",
-         Role::Graphic, sunken()},
-        {"Line1", Kind::Line, AboutWindow, {90, 720, 4605, 15}, "", "", "", NoTab, "", "", Role::Default, line()},
-        {"Label_3",
-         Kind::Label,
-         AboutWindow,
-         {885, 270, 1950, 255},
-         "",
-         About::MakerAddress,
-         "",
-         NoTab,
-         "Zarvel Banane Wale Ki Website",
-         "Click Ker Ke Website Browser Main Kholen",
-         Role::Link, link()},
+    using Id = frmAbout;
+    using R = Row<Id>;
+    static const std::vector<Control> table = tableOf<Id>({
+        R(Id::cmdOK, "cmdOK", Kind::Button)
+            .at(3120, 240, 1125, 345)
+            .text("&Ok")
+            .tab(0)
+            .accessible("Ok", "Zarvel Ke Bare Main Window Band Keren", Role::Default)
+            .look(button()),
+        R(Id::Picture1, "Picture1", Kind::PictureBox)
+            .at(0, 840, 5175, 8535)
+            .picture("about.gif")
+            .tab(1)
+            .accessible("Zarvel Ke Bare Main Tehreer", "Zarvel Kya Kerta Hai, Urdu Main", Role::Graphic)
+            .look(sunken()),
+        R(Id::Line1, "Line1", Kind::Line).at(90, 720, 4605, 15).look(line()),
+        R(Id::Label_3, "Label_3", Kind::Label)
+            .at(885, 270, 1950, 255)
+            .text(About::MakerAddress)
+            .accessible("Zarvel Banane Wale Ki Website", "Click Ker Ke Website Browser Main Kholen", Role::Link)
+            .look(link()),
         // The program's icon, drawn by the face.
-        {"Image1", Kind::Image, AboutWindow, {120, 0, 600, 720}, "", "", "", NoTab, "", "", Role::Default},
-    };
+        R(Id::Image1, "Image1", Kind::Image).at(120, 0, 600, 720),
+    });
     return table;
 }
 
-const Control& find(const std::vector<Control>& window, std::string_view name) {
-    for (const Control& control : window) {
-        if (name == control.name)
-            return control;
+int borderWidth(Border border) {
+    switch (border) {
+    case Border::Flat:
+        return 1;
+    case Border::Sunken:
+        return 2;
+    case Border::None:
+        break;
     }
-    throw std::out_of_range("no control " + std::string(name));
+    return 0;
+}
+
+Pixels placeOf(const std::vector<Control>& table, const Control& control) {
+    const int inset = control.parent == OnWindow ? 0 : borderWidth(table[std::size_t(control.parent)].look.border);
+    return {inset + px(control.place.left), inset + px(control.place.top), px(control.place.width),
+            px(control.place.height)};
+}
+
+std::optional<Pixels> shownPartOf(const std::vector<Control>& table, const Control& control) {
+    if (control.parent == OnWindow)
+        return std::nullopt;
+    const Pixels place = placeOf(table, control);
+    const Control& container = table[std::size_t(control.parent)];
+    const int border = borderWidth(container.look.border);
+    const int innerRight = px(container.place.width) - border, innerBottom = px(container.place.height) - border;
+    const int left = std::max(border - place.left, 0), top = std::max(border - place.top, 0);
+    const int right = std::min(place.width, innerRight - place.left);
+    const int bottom = std::min(place.height, innerBottom - place.top);
+    if (left == 0 && top == 0 && right == place.width && bottom == place.height)
+        return std::nullopt;
+    return Pixels{left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
 }
 
 bool isWindowed(Kind kind) {
@@ -352,30 +365,21 @@ char mnemonicOf(std::string_view caption) {
     return letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
 }
 
-Stacking::Stacking(const std::vector<Control>& table) : m_table(table) {
-    for (const Control& control : table)
-        m_orders[containerOf(control.name)].push_back(control.name);
+Stacking::Stacking() {
+    const std::vector<Control>& table = mainWindow();
+    for (std::size_t row = 0; row < table.size(); ++row)
+        m_orders[table[row].parent].push_back(static_cast<frmMain>(row));
 }
 
-std::string Stacking::containerOf(std::string_view name) const {
-    return find(m_table, name).parent;
-}
-
-const std::vector<std::string>& Stacking::order(std::string_view container) const {
-    return m_orders.find(container)->second;
-}
-
-const std::vector<std::string>& Stacking::raise(std::string_view name) {
-    std::vector<std::string>& order = m_orders.find(containerOf(name))->second;
-    const auto isWindowedName = [this](const std::string& sibling) {
-        return isWindowed(find(m_table, sibling).kind);
-    };
-    order.erase(std::find(order.begin(), order.end(), name));
+const std::vector<frmMain>& Stacking::raise(frmMain control) {
+    std::vector<frmMain>& order = m_orders.find(of(control).parent)->second;
+    const auto windowed = [](frmMain sibling) { return isWindowed(of(sibling).kind); };
+    order.erase(std::find(order.begin(), order.end(), control));
     // A label or image goes to the top of its own layer: just under the lowest true window.
     auto at = order.end();
-    if (!isWindowed(find(m_table, name).kind))
-        at = std::find_if(order.begin(), order.end(), isWindowedName);
-    order.insert(at, std::string(name));
+    if (!windowed(control))
+        at = std::find_if(order.begin(), order.end(), windowed);
+    order.insert(at, control);
     return order;
 }
 

@@ -2,8 +2,10 @@
 
 #include "app/Colours.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
-#include <string>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -45,29 +47,103 @@ struct Look {
     bool enabled = true;      // a disabled picture lets the mouse through to the window
 };
 
+// Each window's controls by their design names, in creation order, which is also the stacking order in each
+// container: lower first. A member of a control array is named name_index. The value is the control's row in its
+// window's table.
+enum class frmMain : std::uint8_t {
+    Image1,
+    imgExit,
+    imgInfo,
+    imgTab_1,
+    imgTab_0,
+    picCHolder_1,
+    picCHolder_0,
+    Label_2,
+    lblBrowse,
+    Picture2,
+    Picture1,
+    txtSegSize,
+    txtSFName,
+    lblSBrowse,
+    txtSegfname,
+    Picture3,
+    picProgress,
+    Picture4,
+};
+enum class frmAbout : std::uint8_t { cmdOK, Picture1, Line1, Label_3, Image1 };
+// The same, where a window's class of that name hides them.
+using MainControl = frmMain;
+using AboutControl = frmAbout;
+
+template <typename Id> constexpr std::size_t rowOf(Id control) {
+    return static_cast<std::size_t>(control);
+}
+
+// The parent of a control that lies on the window itself.
+constexpr int OnWindow = -1;
+constexpr int NoTab = -1;
+
 struct Control {
-    const char* name; // the design name; a member of a control array as name_index
-    Kind kind;
-    const char* parent; // the window's own name, or the panel it lies in
+    const char* name = ""; // the design name, which the faces give the control for outside tools
+    Kind kind = Kind::Image;
+    int parent = OnWindow; // the row of the panel it lies in
     Twips place;
-    const char* picture; // a picture file of resources/, or "" for none
-    const char* text;    // the caption or the box's first text, UTF-8
-    const char* toolTip;
-    int tabPlace; // place in the window's Tab order, or -1 when Tab never reaches it
-    const char* accessibleName;
-    const char* accessibleDescription;
-    Role role;
+    const char* picture = ""; // a picture file of resources/, or "" for none
+    const char* text = "";    // the caption or the box's first text, UTF-8
+    const char* toolTip = "";
+    int tabPlace = NoTab; // place in the window's Tab order, or NoTab when Tab never reaches it
+    const char* accessibleName = "";
+    const char* accessibleDescription = "";
+    Role role = Role::Default;
     Look look = {};
 };
 
-constexpr int NoTab = -1;
-
-// In creation order, which is also stacking order in each container: lower first.
+// In row order (frmMain's and frmAbout's).
 const std::vector<Control>& mainWindow();
 const std::vector<Control>& aboutWindow();
 
-// The control of that name in the table; a name that is not there is a programming error.
-const Control& find(const std::vector<Control>& window, std::string_view name);
+template <typename Id> const std::vector<Control>& table();
+template <> inline const std::vector<Control>& table<frmMain>() {
+    return mainWindow();
+}
+template <> inline const std::vector<Control>& table<frmAbout>() {
+    return aboutWindow();
+}
+
+// A control's row: an index, never a search.
+template <typename Id> const Control& of(Id control) {
+    return table<Id>()[rowOf(control)];
+}
+
+// The control of a row; none for a row beyond the table (an id that is no control's).
+template <typename Id> std::optional<Id> controlAt(std::size_t row) {
+    return row < table<Id>().size() ? std::optional<Id>(static_cast<Id>(row)) : std::nullopt;
+}
+
+// Every control of the window, in row order.
+template <typename Id> std::vector<Id> controls() {
+    std::vector<Id> all;
+    for (std::size_t row = 0; row < table<Id>().size(); ++row)
+        all.push_back(static_cast<Id>(row));
+    return all;
+}
+
+// A place in pixels of the design.
+struct Pixels {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The width of a container's border in pixels of the design; its inner area lies inside it.
+int borderWidth(Border border);
+// Where a control lies in its container's own coordinates: the table's place, measured from the corner of the
+// container's inner area, so a panel's controls start inside its border.
+Pixels placeOf(const std::vector<Control>& table, const Control& control);
+// The part of the control that shows, in its own coordinates, where its container's inner area cuts it off; none
+// where the whole control shows.
+std::optional<Pixels> shownPartOf(const std::vector<Control>& table, const Control& control);
 
 // A true window of its own (a box or a button), as opposed to a label, image or line drawn on its container:
 // those always lie behind the true windows of the same container.
@@ -77,19 +153,16 @@ bool takesFocusOnClick(const Control& control);
 // The letter after the single '&' of a caption, upper case ("&Ok" gives 'O'); 0 for none.
 char mnemonicOf(std::string_view caption);
 
-// Which control of a container lies in front of which, starting from the table's order.
+// Which control of the main window's containers lies in front of which, starting from the table's order.
 class Stacking {
 public:
-    explicit Stacking(const std::vector<Control>& table);
+    Stacking();
 
     // Brings the control to the front of its layer and gives its container's order, lowest first.
-    const std::vector<std::string>& raise(std::string_view name);
-    const std::vector<std::string>& order(std::string_view container) const;
-    std::string containerOf(std::string_view name) const;
+    const std::vector<frmMain>& raise(frmMain control);
 
 private:
-    const std::vector<Control>& m_table;
-    std::map<std::string, std::vector<std::string>, std::less<>> m_orders;
+    std::map<int, std::vector<frmMain>> m_orders; // by the container's row
 };
 
 } // namespace Layout

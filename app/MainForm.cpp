@@ -4,14 +4,10 @@
 
 #include <utility>
 
-namespace {
-
-constexpr const char* StartButton = "Picture4";
-
-} // namespace
+using Layout::frmMain;
 
 MainForm::MainForm(MainFace& face, Services services, std::function<void()> wake, bool cuesAlways)
-    : m_face(face), m_dialogs(std::move(services.dialogs)), m_focus(cuesAlways), m_stacking(Layout::mainWindow()),
+    : m_face(face), m_dialogs(std::move(services.dialogs)), m_focus(cuesAlways),
       m_run(std::move(services.engine), std::move(wake), std::move(services.failureLine)) {}
 
 MainForm::~MainForm() {
@@ -22,35 +18,41 @@ MainForm::~MainForm() {
 void MainForm::load() {
     m_iMode = Mode::Split;
     m_face.drawProgress(0);
-    m_face.focus("picCHolder_0");
-    m_focus.moved("picCHolder_0");
+    m_face.focus(frmMain::picCHolder_0);
+    m_focus.moved(frmMain::picCHolder_0);
 }
 
-bool MainForm::isEnabled(const std::string& control) const {
-    if (control == StartButton)
+bool MainForm::isEnabled(frmMain control) const {
+    if (control == frmMain::Picture4)
         return m_startEnabled;
-    return Layout::find(Layout::mainWindow(), control).look.enabled;
+    return Layout::of(control).look.enabled;
 }
 
-void MainForm::clicked(const std::string& control) {
-    if (!isEnabled(control) || !Layout::find(Layout::mainWindow(), control).look.clickable)
+void MainForm::clicked(frmMain control) {
+    if (!isEnabled(control) || !Layout::of(control).look.clickable)
         return;
-    if (control == "imgTab_0" || control == "imgTab_1")
-        imgTab_Click(control == "imgTab_0" ? 0 : 1);
-    else if (control == "imgInfo")
-        imgInfo_Click();
-    else if (control == "imgExit")
-        imgExit_Click();
-    else if (control == "lblBrowse")
-        browseInto("txtSFName");
-    else if (control == "lblSBrowse")
-        browseInto("txtSegfname");
-    else if (control == StartButton)
-        Picture4_Click();
+    switch (control) {
+    case frmMain::imgTab_0:
+        return imgTab_Click(0);
+    case frmMain::imgTab_1:
+        return imgTab_Click(1);
+    case frmMain::imgInfo:
+        return imgInfo_Click();
+    case frmMain::imgExit:
+        return imgExit_Click();
+    case frmMain::lblBrowse:
+        return browseInto(frmMain::txtSFName);
+    case frmMain::lblSBrowse:
+        return browseInto(frmMain::txtSegfname);
+    case frmMain::Picture4:
+        return Picture4_Click();
+    default:
+        return;
+    }
 }
 
-void MainForm::mousePressed(const std::string& control, MouseButton button) {
-    const Layout::Control& row = Layout::find(Layout::mainWindow(), control);
+void MainForm::mousePressed(frmMain control, MouseButton button) {
+    const Layout::Control& row = Layout::of(control);
     if (!isEnabled(control))
         return;
     if (Layout::takesFocusOnClick(row)) {
@@ -65,25 +67,25 @@ void MainForm::mousePressed(const std::string& control, MouseButton button) {
         m_leftDownOn = control;
 }
 
-void MainForm::mouseReleased(const std::string& control, MouseButton button, bool over) {
-    if (!Layout::find(Layout::mainWindow(), control).look.clickable)
+void MainForm::mouseReleased(frmMain control, MouseButton button, bool over) {
+    if (!Layout::of(control).look.clickable)
         return;
     m_face.setPressed(control, false);
     if (button != MouseButton::Left)
         return;
-    const bool click = over && std::exchange(m_leftDownOn, std::string()) == control;
+    const bool click = over && std::exchange(m_leftDownOn, std::nullopt) == control;
     if (click)
         clicked(control);
 }
 
-bool MainForm::keyPressed(const std::string& control, const Keys::Press& press) {
+bool MainForm::keyPressed(std::optional<frmMain> control, const Keys::Press& press) {
     if (m_focus.keyPressed(press))
         m_face.showCues();
-    if (control.empty() || !Keys::activates(press))
+    if (!control || !Keys::activates(press))
         return false;
-    if (!Layout::find(Layout::mainWindow(), control).look.clickable)
+    if (!Layout::of(*control).look.clickable)
         return false;
-    clicked(control);
+    clicked(*control);
     return true;
 }
 
@@ -93,15 +95,15 @@ void MainForm::activated() {
 }
 
 void MainForm::restoreFocus() {
-    const std::string& home = m_focus.home();
-    if (!home.empty() && isEnabled(home))
-        m_face.focus(home);
+    const std::optional<frmMain>& home = m_focus.home();
+    if (home && isEnabled(*home))
+        m_face.focus(*home);
 }
 
 void MainForm::imgTab_Click(int index) {
     m_iMode = modeOfTab(index);
-    m_face.stack(m_stacking.raise(index == 0 ? "picCHolder_0" : "picCHolder_1"));
-    m_face.stack(m_stacking.raise(index == 0 ? "imgTab_0" : "imgTab_1"));
+    m_face.stack(m_stacking.raise(index == 0 ? frmMain::picCHolder_0 : frmMain::picCHolder_1));
+    m_face.stack(m_stacking.raise(index == 0 ? frmMain::imgTab_0 : frmMain::imgTab_1));
 }
 
 void MainForm::imgInfo_Click() {
@@ -141,7 +143,7 @@ void MainForm::setTaskbar(TaskbarProgress::State state, std::int16_t percent) {
     m_face.showTaskbarProgress(next);
 }
 
-void MainForm::browseInto(const std::string& box) {
+void MainForm::browseInto(frmMain box) {
     // A new dialog per click, so nothing of an earlier choice is carried into this one.
     CFileDialog dialog(m_dialogs ? m_dialogs() : nullptr);
     dialog.setDialogTitle(MainWindow::BrowseTitle);
@@ -159,8 +161,8 @@ void MainForm::Picture4_Click() {
     // The mode and the boxes are read once, here: switching tabs or typing during the run changes neither the
     // run nor its box. The button stays off until the box is closed, so the engine is never entered twice.
     setStartEnabled(false);
-    const WorkerRun::Request request{m_iMode, m_face.text("txtSFName"), m_face.text("txtSegSize"),
-                                     m_face.text("txtSegfname")};
+    const WorkerRun::Request request{m_iMode, m_face.text(frmMain::txtSFName), m_face.text(frmMain::txtSegSize),
+                                     m_face.text(frmMain::txtSegfname)};
     if (!m_run.start(request)) {
         setStartEnabled(true);
         return;
@@ -171,7 +173,7 @@ void MainForm::Picture4_Click() {
 
 void MainForm::setStartEnabled(bool enabled) {
     m_startEnabled = enabled;
-    m_face.setEnabled(StartButton, enabled);
+    m_face.setEnabled(frmMain::Picture4, enabled);
 }
 
 void MainForm::frame() {

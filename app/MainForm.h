@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,29 +22,26 @@ struct TaskbarProgress {
     State state = State::None;
     std::int16_t percent = 0;
 
-    bool operator==(const TaskbarProgress& other) const {
-        return state == other.state && percent == other.percent;
-    }
+    bool operator==(const TaskbarProgress& other) const { return state == other.state && percent == other.percent; }
 };
 
-// What the main window's face does when the window's rules ask. Controls go by their design names. Every call
-// comes on the face's thread.
+// What the main window's face does when the window's rules ask. Every call comes on the face's thread.
 class MainFace {
 public:
     virtual ~MainFace() = default;
 
-    virtual std::u16string text(const std::string& box) const = 0;
-    virtual void setText(const std::string& box, const std::u16string& text) = 0;
+    virtual std::u16string text(Layout::frmMain box) const = 0;
+    virtual void setText(Layout::frmMain box, const std::u16string& text) = 0;
     // A control that is disabled while it has the focus loses it to no control at all.
-    virtual void setEnabled(const std::string& control, bool enabled) = 0;
+    virtual void setEnabled(Layout::frmMain control, bool enabled) = 0;
     // Lays the controls of one container over each other, lowest first.
-    virtual void stack(const std::vector<std::string>& lowestFirst) = 0;
+    virtual void stack(const std::vector<Layout::frmMain>& lowestFirst) = 0;
     // Draws the control with its pressed or its normal ground (Layout's look).
-    virtual void setPressed(const std::string& control, bool pressed) = 0;
+    virtual void setPressed(Layout::frmMain control, bool pressed) = 0;
     virtual void drawProgress(std::int16_t percent) = 0;
     // Where the platform has a taskbar or a dock; called only when what it shows changes.
     virtual void showTaskbarProgress(const TaskbarProgress&) {}
-    virtual void focus(const std::string& control) = 0;
+    virtual void focus(Layout::frmMain control) = 0;
     // Draws the focused control again, now that its dotted frame is to be seen.
     virtual void showCues() = 0;
     // Calls MainForm::frame() once per frame while on.
@@ -64,9 +62,9 @@ public:
 class MainForm {
 public:
     struct Services {
-        WorkerRun::Engine engine;              // empty routines: the real engine
-        CFileDialog::BackendFactory dialogs;   // the platform's Open dialog
-        WorkerRun::FailureLine failureLine;    // empty: standard error
+        WorkerRun::Engine engine;            // empty routines: the real engine
+        CFileDialog::BackendFactory dialogs; // the platform's Open dialog
+        WorkerRun::FailureLine failureLine;  // empty: standard error
     };
 
     // `wake` is called on the worker when a run has ended; it must only make the face call frame() soon (a
@@ -81,14 +79,14 @@ public:
     void load();
 
     // A completed click, by the mouse or by Space or Enter.
-    void clicked(const std::string& control);
-    void mousePressed(const std::string& control, MouseButton button);
-    void mouseReleased(const std::string& control, MouseButton button, bool over);
+    void clicked(Layout::frmMain control);
+    void mousePressed(Layout::frmMain control, MouseButton button);
+    void mouseReleased(Layout::frmMain control, MouseButton button, bool over);
     // True when the window's surface should follow the mouse (a left press where no control takes it).
     static bool surfaceMoves(MouseButton button) { return button == MouseButton::Left; }
-    // A key on the control that has the focus ("" for none); true when the window took it.
-    bool keyPressed(const std::string& control, const Keys::Press& press);
-    void focusMoved(const std::string& control) { m_focus.moved(control); }
+    // A key on the control that has the focus, or on the window while none has; true when the window took it.
+    bool keyPressed(std::optional<Layout::frmMain> control, const Keys::Press& press);
+    void focusMoved(std::optional<Layout::frmMain> control) { m_focus.moved(control); }
     // The window is active again: the focus goes back where it was.
     void activated();
     // The platform or the exit image asks the window to close; true when the face may close it now. During a
@@ -101,14 +99,14 @@ public:
 
     Mode iMode() const { return m_iMode; }
     bool isRunning() const { return m_run.isRunning(); }
-    bool isEnabled(const std::string& control) const;
-    const WindowFocus& focus() const { return m_focus; }
+    bool isEnabled(Layout::frmMain control) const;
+    const WindowFocus<Layout::frmMain>& focus() const { return m_focus; }
 
 private:
     void imgTab_Click(int index);
     void imgInfo_Click();
     void imgExit_Click();
-    void browseInto(const std::string& box);
+    void browseInto(Layout::frmMain box);
     void Picture4_Click();
     void setStartEnabled(bool enabled);
     // Runs a modal window; what ended meanwhile is told once it has closed, and the focus goes back.
@@ -119,14 +117,14 @@ private:
 
     MainFace& m_face;
     CFileDialog::BackendFactory m_dialogs;
-    WindowFocus m_focus;
+    WindowFocus<Layout::frmMain> m_focus;
     Layout::Stacking m_stacking;
     Mode m_iMode = Mode::Split;
     bool m_startEnabled = true;
     bool m_closing = false;
     int m_modalDepth = 0;
-    std::string m_leftDownOn; // the control a left press started a click on
+    std::optional<Layout::frmMain> m_leftDownOn; // the control a left press started a click on
     TaskbarProgress m_taskbar;
     std::int16_t m_percent = 0; // the bar's last value
-    WorkerRun m_run;          // last: its destructor waits for the worker, which may still wake the face
+    WorkerRun m_run;            // last: its destructor waits for the worker, which may still wake the face
 };

@@ -32,7 +32,7 @@ ProgressPicture ProgressPicture::of(std::int16_t percent) {
 
 int ProgressPicture::fontPixels(const InkRight& inkRight, int largest) {
     const ProgressPicture full = of(100);
-    const Layout::Control& unit = Layout::find(Layout::mainWindow(), "Label_2");
+    const Layout::Control& unit = Layout::of(Layout::frmMain::Label_2);
     const auto fits = [&](int pixels) {
         return full.textLeft + inkRight(full.text, pixels) <= full.frameLeft - 2 &&
                inkRight(unit.text, pixels) < Layout::px(unit.place.width);

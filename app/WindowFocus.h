@@ -2,23 +2,22 @@
 
 #include "app/Keys.h"
 
-#include <string>
-#include <utility>
+#include <optional>
 
 // Where a window's keyboard focus belongs, and whether the window shows it. A window remembers the control that
 // had the focus last, so that the focus can go back there after a box, another window or a dialog. The dotted
 // frame (the keyboard cues) stays hidden until the keyboard is used in that window, as Windows does, unless the
 // user asked to see it always.
-class WindowFocus {
+template <typename Control> class WindowFocus {
 public:
     explicit WindowFocus(bool cuesAlways) : m_cuesShown(cuesAlways) {}
 
     // A control of the window took the focus; a focus that left for no control changes nothing.
-    void moved(std::string control) {
-        if (!control.empty())
-            m_home = std::move(control);
+    void moved(std::optional<Control> control) {
+        if (control)
+            m_home = control;
     }
-    const std::string& home() const { return m_home; }
+    const std::optional<Control>& home() const { return m_home; }
 
     bool cuesShown() const { return m_cuesShown; }
     // True when this key made the cues appear, so the face draws the focused control again.
@@ -30,6 +29,6 @@ public:
     }
 
 private:
-    std::string m_home;
+    std::optional<Control> m_home;
     bool m_cuesShown;
 };

@@ -12,7 +12,7 @@ for dir in "${qt_dirs[@]}"; do includes+=(-I"$dir"); done
 failed=0
 checked=0
 for source in "$repo"/ui/*/*.cpp "$repo"/main.cpp; do
-    if ! "$compiler" -std=c++17 -fsyntax-only -Wall "${includes[@]}" "$source"; then
+    if ! "$compiler" -std=c++20 -fsyntax-only -Wall "${includes[@]}" "$source"; then
         echo "FAIL: $source"
         failed=$((failed + 1))
     fi

@@ -11,7 +11,9 @@ build_pkgs=(cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-pl
 test_pkgs=(libgtest-dev googletest xvfb xauth x11-utils xdotool imagemagick coreutils g++-mingw-w64-x86-64-posix
     wine64 xfsprogs desktop-file-utils appstream dpkg-dev file fonts-noto-core fonts-liberation2 libfuse3-dev fuse3
     dbus-daemon)
-package_pkgs=(dpkg-dev file g++-mingw-w64-x86-64-posix)
+# The release's own checks read what it built: lintian, the signing tools, the zip's contents. googletest: the
+# exe is built by the Windows tests' project.
+package_pkgs=(dpkg-dev file g++-mingw-w64-x86-64-posix googletest binutils lintian osslsigncode openssl zip unzip git)
 bench_pkgs=(gnuplot-nox time)
 fuzz_pkgs=(clang-14 libclang-rt-14-dev)
 
@@ -29,7 +31,7 @@ for set in "$@"; do
     test) wanted+=("${test_pkgs[@]}") commands+=("${test_cmds[@]}") ;;
     bench) wanted+=("${test_pkgs[@]}" "${bench_pkgs[@]}") commands+=("${test_cmds[@]}" "${bench_cmds[@]}") ;;
     fuzz) wanted+=("${fuzz_pkgs[@]}") commands+=("${fuzz_cmds[@]}") ;;
-    package) wanted+=("${package_pkgs[@]}") commands+=(dpkg-shlibdeps x86_64-w64-mingw32-g++-posix) ;;
+    package) wanted+=("${package_pkgs[@]}") commands+=(dpkg-shlibdeps x86_64-w64-mingw32-g++-posix lintian osslsigncode zip) ;;
     *) echo "unknown package set: $set" >&2; exit 2 ;;
     esac
 done

@@ -30,13 +30,19 @@ for test in "${tests[@]}"; do cp "$build/tests/$test" "$copy/"; done
 chmod 755 "$copy"
 chown "$user" "$copy/tmp"
 
-failed=0
-for test in "${tests[@]}"; do
-    echo "== $test as $user"
-    if ! (cd "$copy/tmp" && runuser -u "$user" -- env TMPDIR="$copy/tmp" HOME="$copy/tmp" "$copy/$test" --gtest_brief=1); then
-        echo "FAIL: $test as $user"
-        failed=$((failed + 1))
-    fi
-done
+# Two at a time, as ctest runs them: most of their time is spent waiting on files. Each one's output is shown whole
+# once it ends.
+run_one() {
+    local status=0
+    (cd "$copy/tmp" && runuser -u "$user" -- env TMPDIR="$copy/tmp" HOME="$copy/tmp" "$copy/$1" --gtest_brief=1) \
+        >"$copy/$1.log" 2>&1 || status=$?
+    echo "== $1 as $user"
+    cat "$copy/$1.log"
+    [ "$status" -eq 0 ] || echo "FAIL: $1 as $user"
+}
+export -f run_one
+export copy user
+printf '%s\n' "${tests[@]}" | xargs -P "${JOBS:-2}" -I{} bash -c 'run_one "$1"' _ {} | tee "$copy/all.log"
+failed=$(grep -c '^FAIL: ' "$copy/all.log" || true)
 echo "unprivileged engine tests: $((${#tests[@]} - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -108,10 +108,14 @@ void describe(HWND hwnd, const Layout::Control& control) {
     }
 }
 
-HWND create(HWND parent, const Layout::Control& control, int id, UINT dpi, Colours::Colour ground) {
+RECT scaledRect(const Layout::Pixels& place, UINT dpi) {
+    const int x = scaled(place.left, dpi), y = scaled(place.top, dpi);
+    return RECT{x, y, x + scaled(place.width, dpi), y + scaled(place.height, dpi)};
+}
+
+HWND create(HWND parent, const Layout::Control& control, const RECT& place, int id, UINT dpi, Colours::Colour ground) {
     const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (control.tabPlace >= 0 ? WS_TABSTOP : 0);
-    const int x = scaled(Layout::px(control.place.left), dpi), y = scaled(Layout::px(control.place.top), dpi);
-    const int w = scaled(Layout::px(control.place.width), dpi), h = scaled(Layout::px(control.place.height), dpi);
+    const int x = place.left, y = place.top, w = place.right - place.left, h = place.bottom - place.top;
     const HMENU menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring text = Text::wide(*control.text ? control.text : control.accessibleName);
@@ -125,7 +129,7 @@ HWND create(HWND parent, const Layout::Control& control, int id, UINT dpi, Colou
         hwnd = CreateWindowExW(0, L"BUTTON", text.c_str(), child | BS_PUSHBUTTON, x, y, w, h, parent, menu, instance,
                                nullptr);
     } else {
-        hwnd = createSkinned(parent, control, id, dpi, ground, RECT{x, y, x + w, y + h});
+        hwnd = createSkinned(parent, control, id, dpi, ground, place);
     }
     if (!hwnd)
         return nullptr;
@@ -148,31 +152,10 @@ void addToolTip(HWND toolTips, HWND window, HWND control, const char* text) {
 // A transparent label shows its container: the window, or the panel it lies in.
 Colours::Colour groundOf(const std::vector<Layout::Control>& table, const Layout::Control& control,
                          Colours::Colour windowGround) {
-    for (const Layout::Control& row : table) {
-        if (std::string_view(row.name) == control.parent)
-            return row.look.back;
-    }
-    return windowGround;
+    return control.parent == Layout::OnWindow ? windowGround : table[std::size_t(control.parent)].look.back;
 }
 
 } // namespace
-
-HWND Built::named(std::string_view name) const {
-    const Layout::Control& row = Layout::find(*table, name);
-    return rows[static_cast<std::size_t>(&row - table->data())];
-}
-
-const Layout::Control* Built::rowOfId(int id) const {
-    const int row = id - FirstId;
-    if (!table || row < 0 || row >= static_cast<int>(rows.size()))
-        return nullptr;
-    return &(*table)[static_cast<std::size_t>(row)];
-}
-
-const Layout::Control* Built::rowOf(HWND control) const {
-    const auto at = std::find(rows.begin(), rows.end(), control);
-    return at == rows.end() ? nullptr : &(*table)[static_cast<std::size_t>(at - rows.begin())];
-}
 
 bool registerClasses(HINSTANCE instance) {
     return registerSkinnedClass(instance);
@@ -185,15 +168,17 @@ bool build(HWND window, const std::vector<Layout::Control>& table, UINT dpi, Col
                                      window, nullptr, GetModuleHandleW(nullptr), nullptr);
     for (std::size_t row = 0; row < table.size(); ++row) {
         const Layout::Control& control = table[row];
-        HWND parent = window;
-        for (std::size_t earlier = 0; earlier < row; ++earlier) {
-            if (std::string_view(table[earlier].name) == control.parent)
-                parent = built.rows[earlier];
-        }
-        HWND hwnd = create(parent, control, FirstId + static_cast<int>(row), dpi, groundOf(table, control, ground));
+        HWND parent = control.parent == Layout::OnWindow ? window : built.rows[std::size_t(control.parent)];
+        const RECT place = scaledRect(Layout::placeOf(table, control), dpi);
+        HWND hwnd =
+            create(parent, control, place, FirstId + static_cast<int>(row), dpi, groundOf(table, control, ground));
         if (!hwnd) {
             destroy(built);
             return false;
+        }
+        if (const auto shown = Layout::shownPartOf(table, control)) {
+            const RECT part = scaledRect(*shown, dpi);
+            SetWindowRgn(hwnd, CreateRectRgn(part.left, part.top, part.right, part.bottom), FALSE);
         }
         built.rows.push_back(hwnd);
         if (*control.toolTip && built.toolTips)

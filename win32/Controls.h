@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include <functional>
-#include <string_view>
+#include <optional>
 #include <vector>
 
 // The controls of both windows, built from their layout table and drawn by its looks: pictures and picture boxes,
@@ -38,12 +38,13 @@ struct Built {
     std::vector<HWND> rows;
     HWND toolTips = nullptr;
 
-    // A name that is not in the table is a programming error.
-    HWND named(std::string_view name) const;
-    // The row a control's id stands for, or none.
-    const Layout::Control* rowOfId(int id) const;
-    const Layout::Control* rowOf(HWND control) const;
+    template <typename Id> HWND operator[](Id control) const { return rows[Layout::rowOf(control)]; }
 };
+
+// The control an id stands for, or none.
+template <typename Id> std::optional<Id> controlOfId(WPARAM id) {
+    return id >= FirstId ? Layout::controlAt<Id>(id - FirstId) : std::nullopt;
+}
 
 bool registerClasses(HINSTANCE instance);
 

@@ -7,6 +7,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -73,15 +74,18 @@ void paintInside(HWND control, const State& state, HDC dc, const RECT& inside) {
         drawPicture(state, dc);
     else if (state.row->kind == Layout::Kind::Label)
         drawLabel(control, state, dc, inside);
-    if (look.border == Layout::Border::Flat)
-        FrameRect(dc, &inside, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    // A flat border is one pixel of the design: as thick as everything else at the screen's density.
+    const int flat = look.border == Layout::Border::Flat ? scaled(Layout::borderWidth(look.border), state.dpi) : 0;
+    RECT ring = inside;
+    for (int drawn = 0; drawn < flat; ++drawn, InflateRect(&ring, -1, -1))
+        FrameRect(dc, &ring, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     if (look.border == Layout::Border::Sunken) {
         RECT frame = inside;
         DrawEdge(dc, &frame, EDGE_SUNKEN, BF_RECT);
     }
     if (GetFocus() == control && cuesShown(control)) {
         RECT frame = inside;
-        InflateRect(&frame, -1, -1);
+        InflateRect(&frame, -std::max(flat, 1), -std::max(flat, 1));
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkColor(dc, RGB(255, 255, 255));
         DrawFocusRect(dc, &frame);

@@ -9,6 +9,8 @@
 
 #include <shellapi.h>
 
+using Layout::AboutControl;
+
 namespace {
 
 constexpr wchar_t ClassName[] = L"ZarvelAbout";
@@ -52,8 +54,8 @@ bool frmAbout::open() {
 }
 
 void frmAbout::style() {
-    SendMessageW(control("Label_3"), WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::link(m_dpi)), FALSE);
-    Controls::setPainter(control("Image1"), [](HDC dc, const RECT& inside) {
+    SendMessageW(control(AboutControl::Label_3), WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::link(m_dpi)), FALSE);
+    Controls::setPainter(control(AboutControl::Image1), [](HDC dc, const RECT& inside) {
         const auto icon = static_cast<HICON>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ZARVEL), IMAGE_ICON, 16, 16, LR_SHARED));
         DrawIconEx(dc, 0, 0, icon, inside.right, inside.bottom, 0, nullptr, DI_NORMAL);
@@ -81,18 +83,13 @@ bool frmAbout::showModal() {
     return true;
 }
 
-const char* frmAbout::nameOf(WPARAM id) const {
-    const Layout::Control* row = m_controls.rowOfId(static_cast<int>(id));
-    return row ? row->name : "";
-}
-
-bool frmAbout::onKey(const char* control, const Keys::Press& press) {
+bool frmAbout::onKey(std::optional<AboutControl> control, const Keys::Press& press) {
     if (m_form.keyPressed(control, press))
         return true;
     return press.key == Keys::Key::Tab && !press.ctrl && !press.alt && Controls::moveFocus(m_controls, press.shift);
 }
 
-void frmAbout::onMouse(const char* control, LPARAM event) {
+void frmAbout::onMouse(AboutControl control, LPARAM event) {
     // The link acts on a left click that ends over it, like a button.
     if (LOWORD(event) == 0 && HIWORD(event) == Controls::MouseOver)
         m_form.clicked(control);
@@ -101,20 +98,22 @@ void frmAbout::onMouse(const char* control, LPARAM event) {
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED)
-            m_form.clicked(nameOf(LOWORD(wParam)));
+        if (const auto control = Controls::controlOfId<AboutControl>(LOWORD(wParam));
+            HIWORD(wParam) == BN_CLICKED && control)
+            m_form.clicked(*control);
         return 0;
     case Controls::WM_CONTROL_MOUSE:
-        onMouse(nameOf(wParam), lParam);
+        if (const auto control = Controls::controlOfId<AboutControl>(wParam))
+            onMouse(*control, lParam);
         return 0;
     case Controls::WM_CONTROL_KEY:
-        return onKey(nameOf(wParam), *reinterpret_cast<const Keys::Press*>(lParam));
+        return onKey(Controls::controlOfId<AboutControl>(wParam), *reinterpret_cast<const Keys::Press*>(lParam));
     case Controls::WM_CONTROL_FOCUS:
-        m_form.focusMoved(nameOf(wParam));
+        m_form.focusMoved(Controls::controlOfId<AboutControl>(wParam));
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        if (onKey("", Controls::pressOf(message, wParam, lParam)))
+        if (onKey(std::nullopt, Controls::pressOf(message, wParam, lParam)))
             return 0;
         break;
     case WM_ACTIVATE:
@@ -136,7 +135,7 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return defaultHandling(message, wParam, lParam);
 }
 
-void frmAbout::focus(const std::string& control) {
+void frmAbout::focus(AboutControl control) {
     SetFocus(this->control(control));
 }
 

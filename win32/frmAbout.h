@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <string_view>
 
 // The About window: the program's picture, the maker's address and OK, modal over the main window. It draws and
 // turns the system's events into AboutForm's calls; the form decides.
@@ -21,21 +21,20 @@ public:
     // Shows the window centred over the owner, which takes no input until the window has closed. False, with
     // the owner as it was, when the system made no window.
     bool showModal();
-    HWND control(std::string_view name) const { return m_controls.named(name); }
+    HWND control(Layout::frmAbout control) const { return m_controls[control]; }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    void focus(const std::string& control) override;
+    void focus(Layout::frmAbout control) override;
     void showCues() override;
     void close() override;
     void openAddress(const std::string& address) override;
 
     bool open();
     void style();
-    const char* nameOf(WPARAM id) const;
-    bool onKey(const char* control, const Keys::Press& press);
-    void onMouse(const char* control, LPARAM event);
+    bool onKey(std::optional<Layout::frmAbout> control, const Keys::Press& press);
+    void onMouse(Layout::frmAbout control, LPARAM event);
 
     HWND m_owner;
     UINT m_dpi;

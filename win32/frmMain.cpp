@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <utility>
 
+using Layout::MainControl;
+
 namespace {
 
 constexpr wchar_t ClassName[] = L"ZarvelMain";
@@ -67,8 +69,9 @@ bool frmMain::systemShowsCues() {
     return SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always;
 }
 
-frmMain::frmMain(WorkerRun::Engine engine, bool cuesAlways, TaskbarButton::Factory taskbar)
-    : m_cuesAlways(cuesAlways), m_taskbar(std::move(taskbar)),
+frmMain::frmMain(WorkerRun::Engine engine, bool cuesAlways, TaskbarButton::Factory taskbar,
+                 AccessibleValue::System accessible)
+    : m_cuesAlways(cuesAlways), m_taskbar(std::move(taskbar)), m_progressValue(std::move(accessible)),
       m_form(
           *this, {std::move(engine), [] { return std::make_shared<WinFileDialogBackend>(); }, &writeFailureLine},
           [this] { PostMessageW(m_wakeTarget.load(), WM_RUN_WAKE, 0, 0); }, cuesAlways) {
@@ -86,16 +89,11 @@ frmMain::~frmMain() {
 bool frmMain::buildControls() {
     if (!Controls::build(m_hwnd, Layout::mainWindow(), m_dpi, Colours::Silver, m_controls))
         return false;
-    Controls::setPainter(control("picProgress"), [this](HDC dc, const RECT&) { paintProgress(dc); });
-    Controls::acceptFileDrops(control("txtSFName"));
-    Controls::acceptFileDrops(control("txtSegfname"));
+    Controls::setPainter(control(MainControl::picProgress), [this](HDC dc, const RECT&) { paintProgress(dc); });
+    Controls::acceptFileDrops(control(MainControl::txtSFName));
+    Controls::acceptFileDrops(control(MainControl::txtSegfname));
     UiState::apply(m_hwnd, m_form.focus().cuesShown());
     return true;
-}
-
-const char* frmMain::nameOf(WPARAM id) const {
-    const Layout::Control* row = m_controls.rowOfId(static_cast<int>(id));
-    return row ? row->name : "";
 }
 
 LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -111,17 +109,18 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_form.load();
         return 0;
     case Controls::WM_CONTROL_MOUSE:
-        onControlMouse(nameOf(wParam), lParam);
+        if (const auto control = Controls::controlOfId<MainControl>(wParam))
+            onControlMouse(*control, lParam);
         return 0;
     case Controls::WM_CONTROL_KEY:
-        return onKey(nameOf(wParam), *reinterpret_cast<const Keys::Press*>(lParam));
+        return onKey(Controls::controlOfId<MainControl>(wParam), *reinterpret_cast<const Keys::Press*>(lParam));
     case Controls::WM_CONTROL_FOCUS:
-        m_form.focusMoved(nameOf(wParam));
+        m_form.focusMoved(Controls::controlOfId<MainControl>(wParam));
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         // No control has the focus: the keys still move it and show it.
-        if (onKey("", Controls::pressOf(message, wParam, lParam)))
+        if (onKey(std::nullopt, Controls::pressOf(message, wParam, lParam)))
             return 0;
         break;
     case WM_LBUTTONDOWN:
@@ -167,13 +166,13 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return defaultHandling(message, wParam, lParam);
 }
 
-bool frmMain::onKey(const char* control, const Keys::Press& press) {
+bool frmMain::onKey(std::optional<MainControl> control, const Keys::Press& press) {
     if (m_form.keyPressed(control, press))
         return true;
     return press.key == Keys::Key::Tab && !press.ctrl && !press.alt && Controls::moveFocus(m_controls, press.shift);
 }
 
-void frmMain::onControlMouse(const char* control, LPARAM event) {
+void frmMain::onControlMouse(MainControl control, LPARAM event) {
     const MouseButton button = buttonOf(LOWORD(event));
     if (HIWORD(event) & Controls::MouseDown)
         m_form.mousePressed(control, button);
@@ -200,8 +199,8 @@ void frmMain::onEndSession() {
 void frmMain::onDpiChanged(UINT dpi, const RECT& suggested) {
     // On a screen of another density the controls are made again at its size and with its art; what the user
     // typed, the mode, the bar and a running run's disabled button carry over.
-    std::vector<std::pair<const char*, std::u16string>> texts;
-    for (const char* box : {"txtSFName", "txtSegSize", "txtSegfname"})
+    std::vector<std::pair<MainControl, std::u16string>> texts;
+    for (const MainControl box : {MainControl::txtSFName, MainControl::txtSegSize, MainControl::txtSegfname})
         texts.emplace_back(box, text(box));
     Controls::destroy(m_controls);
     m_dpi = dpi;
@@ -214,41 +213,41 @@ void frmMain::onDpiChanged(UINT dpi, const RECT& suggested) {
         setText(box, typed);
     for (const auto& [container, order] : m_stacks)
         stack(order);
-    EnableWindow(control("Picture4"), m_form.isEnabled("Picture4"));
+    EnableWindow(control(MainControl::Picture4), m_form.isEnabled(MainControl::Picture4));
     spProg(m_percent);
     SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     m_form.activated();
 }
 
-std::u16string frmMain::text(const std::string& box) const {
+std::u16string frmMain::text(MainControl box) const {
     HWND hwnd = control(box);
     std::wstring typed(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)), L'\0');
     GetWindowTextW(hwnd, typed.data(), static_cast<int>(typed.size() + 1));
     return Text::rules(typed);
 }
 
-void frmMain::setText(const std::string& box, const std::u16string& text) {
+void frmMain::setText(MainControl box, const std::u16string& text) {
     SetWindowTextW(control(box), Text::wide(text).c_str());
 }
 
-void frmMain::setEnabled(const std::string& control, bool enabled) {
+void frmMain::setEnabled(MainControl control, bool enabled) {
     EnableWindow(this->control(control), enabled);
 }
 
-void frmMain::stack(const std::vector<std::string>& lowestFirst) {
+void frmMain::stack(const std::vector<MainControl>& lowestFirst) {
     if (lowestFirst.empty())
         return;
-    m_stacks[Layout::find(Layout::mainWindow(), lowestFirst.front()).parent] = lowestFirst;
-    for (const std::string& name : lowestFirst)
+    m_stacks[Layout::of(lowestFirst.front()).parent] = lowestFirst;
+    for (const MainControl name : lowestFirst)
         SetWindowPos(control(name), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void frmMain::setPressed(const std::string& control, bool pressed) {
+void frmMain::setPressed(MainControl control, bool pressed) {
     Controls::setPressed(this->control(control), pressed);
 }
 
-void frmMain::focus(const std::string& control) {
+void frmMain::focus(MainControl control) {
     SetFocus(this->control(control));
 }
 
@@ -284,7 +283,8 @@ void frmMain::close() {
 void frmMain::spProg(std::int16_t percent) {
     m_percent = percent;
     drawCanvas(percent);
-    InvalidateRect(control("picProgress"), nullptr, FALSE);
+    InvalidateRect(control(MainControl::picProgress), nullptr, FALSE);
+    m_progressValue.show(control(MainControl::picProgress), percent);
 }
 
 void frmMain::paintProgress(HDC dc) {
@@ -292,14 +292,16 @@ void frmMain::paintProgress(HDC dc) {
     GetObjectW(m_canvas.get(), sizeof info, &info);
     Gdi::MemoryDc canvas(dc);
     Gdi::Selected selected(canvas.get(), m_canvas.get());
-    BitBlt(dc, 1, 1, info.bmWidth, info.bmHeight, canvas.get(), 0, 0, SRCCOPY);
+    const int border = Controls::scaled(Layout::borderWidth(Layout::of(MainControl::picProgress).look.border), m_dpi);
+    BitBlt(dc, border, border, info.bmWidth, info.bmHeight, canvas.get(), 0, 0, SRCCOPY);
 }
 
 void frmMain::drawCanvas(std::int16_t percent) {
-    const Layout::Look& look = Layout::find(Layout::mainWindow(), "picProgress").look;
+    const Layout::Look& look = Layout::of(MainControl::picProgress).look;
     RECT box{};
-    GetClientRect(control("picProgress"), &box);
-    const int width = box.right - 2, height = box.bottom - 2; // inside the one-pixel border
+    GetClientRect(control(MainControl::picProgress), &box);
+    const int border = Controls::scaled(Layout::borderWidth(look.border), m_dpi);
+    const int width = box.right - 2 * border, height = box.bottom - 2 * border;
     Gdi::WindowDc screen(m_hwnd);
     if (!m_canvas)
         m_canvas.reset(CreateCompatibleBitmap(screen.get(), width, height));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainForm.h"
+#include "win32/AccessibleValue.h"
 #include "win32/BaseWindow.h"
 #include "win32/Controls.h"
 #include "win32/Gdi.h"
@@ -11,8 +12,8 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // The main window: it draws the controls of the shared layout table and the progress box, and turns the system's
@@ -27,11 +28,11 @@ public:
     // Creates the window, hidden, at the system's density; empty routines are the real engine's. hwnd() is
     // empty when the system made no window.
     explicit frmMain(WorkerRun::Engine engine = {}, bool cuesAlways = systemShowsCues(),
-                     TaskbarButton::Factory taskbar = {});
+                     TaskbarButton::Factory taskbar = {}, AccessibleValue::System accessible = {});
     // A run still going is stopped, and its clean-up waited for.
     ~frmMain();
 
-    HWND control(std::string_view name) const { return m_controls.named(name); }
+    HWND control(Layout::frmMain control) const { return m_controls[control]; }
     UINT dpi() const { return m_dpi; }
     // The progress box's picture inside its border, as last drawn.
     HBITMAP progressCanvas() const { return m_canvas.get(); }
@@ -42,14 +43,14 @@ public:
 
 private:
     // MainFace
-    std::u16string text(const std::string& box) const override;
-    void setText(const std::string& box, const std::u16string& text) override;
-    void setEnabled(const std::string& control, bool enabled) override;
-    void stack(const std::vector<std::string>& lowestFirst) override;
-    void setPressed(const std::string& control, bool pressed) override;
+    std::u16string text(Layout::frmMain box) const override;
+    void setText(Layout::frmMain box, const std::u16string& text) override;
+    void setEnabled(Layout::frmMain control, bool enabled) override;
+    void stack(const std::vector<Layout::frmMain>& lowestFirst) override;
+    void setPressed(Layout::frmMain control, bool pressed) override;
     void drawProgress(std::int16_t percent) override { spProg(percent); }
     void showTaskbarProgress(const TaskbarProgress& progress) override { m_taskbar.show(progress); }
-    void focus(const std::string& control) override;
+    void focus(Layout::frmMain control) override;
     void showCues() override;
     void runFrames(bool on) override;
     void showBox(Messages::Outcome outcome, std::int16_t count) override;
@@ -59,9 +60,8 @@ private:
     void close() override;
 
     bool buildControls();
-    const char* nameOf(WPARAM id) const;
-    bool onKey(const char* control, const Keys::Press& press);
-    void onControlMouse(const char* control, LPARAM event);
+    bool onKey(std::optional<Layout::frmMain> control, const Keys::Press& press);
+    void onControlMouse(Layout::frmMain control, LPARAM event);
     LRESULT onActivate(WPARAM wParam, LPARAM lParam);
     void onEndSession();
     void onDpiChanged(UINT dpi, const RECT& suggested);
@@ -74,8 +74,9 @@ private:
     Gdi::Bitmap m_canvas;
     std::int16_t m_percent = 0;
     // Each container's order as last stacked, for controls made again at another density.
-    std::map<std::string, std::vector<std::string>> m_stacks;
+    std::map<int, std::vector<Layout::frmMain>> m_stacks;
     TaskbarButton m_taskbar;
+    AccessibleValue m_progressValue;
     // The window the worker's wake goes to, read on the worker's thread; it outlives the run (declared first).
     std::atomic<HWND> m_wakeTarget{nullptr};
     MainForm m_form;

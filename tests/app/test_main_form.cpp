@@ -18,6 +18,8 @@
 namespace {
 
 using Keys::Key;
+using Layout::frmAbout;
+using Layout::frmMain;
 
 // Holds the engine inside its routine until the test lets it return, or until the run is asked to stop.
 class Gate {
@@ -52,11 +54,11 @@ private:
 
 // The face as the rules see it: what it was asked to show, with the modal windows as hooks a row can fill.
 struct FakeFace : MainFace {
-    std::map<std::string, std::u16string> texts{{"txtSegSize", u"1.38"}};
-    std::map<std::string, bool> disabled;
-    std::map<std::string, bool> pressed;
-    std::string focused;
-    std::vector<std::vector<std::string>> stacks;
+    std::map<frmMain, std::u16string> texts{{frmMain::txtSegSize, u"1.38"}};
+    std::map<frmMain, bool> disabled;
+    std::map<frmMain, bool> pressed;
+    std::optional<frmMain> focused;
+    std::vector<std::vector<frmMain>> stacks;
     std::vector<Messages::Outcome> boxes;
     std::vector<std::int16_t> drawn;
     std::vector<TaskbarProgress> taskbar;
@@ -64,28 +66,28 @@ struct FakeFace : MainFace {
     bool frames = false, hidden = false, closed = false;
     std::function<void()> duringAbout, duringBox;
 
-    std::u16string text(const std::string& box) const override { return texts.count(box) ? texts.at(box) : u""; }
-    void setText(const std::string& box, const std::u16string& text) override { texts[box] = text; }
-    void setEnabled(const std::string& control, bool enabled) override {
+    std::u16string text(frmMain box) const override { return texts.count(box) ? texts.at(box) : u""; }
+    void setText(frmMain box, const std::u16string& text) override { texts[box] = text; }
+    void setEnabled(frmMain control, bool enabled) override {
         disabled[control] = !enabled;
         if (!enabled && focused == control)
-            focused.clear();
+            focused.reset();
     }
-    void stack(const std::vector<std::string>& lowestFirst) override { stacks.push_back(lowestFirst); }
-    void setPressed(const std::string& control, bool down) override { pressed[control] = down; }
+    void stack(const std::vector<frmMain>& lowestFirst) override { stacks.push_back(lowestFirst); }
+    void setPressed(frmMain control, bool down) override { pressed[control] = down; }
     void drawProgress(std::int16_t percent) override { drawn.push_back(percent); }
     void showTaskbarProgress(const TaskbarProgress& shown) override { taskbar.push_back(shown); }
-    void focus(const std::string& control) override { focused = control; }
+    void focus(frmMain control) override { focused = control; }
     void showCues() override { ++cueRepaints; }
     void runFrames(bool on) override { frames = on; }
     void showBox(Messages::Outcome outcome, std::int16_t) override {
-        focused.clear();
+        focused.reset();
         boxes.push_back(outcome);
         if (duringBox)
             duringBox();
     }
     void showAbout() override {
-        focused.clear();
+        focused.reset();
         if (duringAbout)
             duringAbout();
     }
@@ -101,8 +103,8 @@ struct Window {
     MainForm form;
 
     explicit Window(bool cuesAlways = false, CFileDialog::BackendFactory dialogs = {})
-        : form(face, {gate.engine(), std::move(dialogs), [](const std::string&) {}}, [this] { ++wakes; },
-               cuesAlways) {
+        : form(
+              face, {gate.engine(), std::move(dialogs), [](const std::string&) {}}, [this] { ++wakes; }, cuesAlways) {
         form.load();
     }
     // Lets the engine return and waits for it, without the posted wake being heard: only frames see the end.
@@ -111,7 +113,7 @@ struct Window {
         while (wakes == 0)
             std::this_thread::yield();
     }
-    void click(const std::string& control) {
+    void click(frmMain control) {
         form.mousePressed(control, MouseButton::Left);
         form.mouseReleased(control, MouseButton::Left, true);
     }
@@ -128,14 +130,14 @@ Keys::Press press(Key key, bool repeat = false, bool ctrl = false, bool alt = fa
 }
 
 TEST(MainForm, FocusFollowsClicksOnBoxesOnly) {
-    for (const Layout::Control& control : Layout::mainWindow()) {
+    for (const frmMain control : Layout::controls<frmMain>()) {
         Window w;
-        w.click(control.name);
+        w.click(control);
         // The start button takes the focus, then loses it while the run it started goes on.
-        const std::string expected = control.name == std::string("Picture4") ? ""
-                                     : Layout::takesFocusOnClick(control) ? control.name
-                                                                          : "picCHolder_0";
-        EXPECT_EQ(w.face.focused, expected) << control.name;
+        const bool takes = Layout::takesFocusOnClick(Layout::of(control));
+        const auto expected =
+            control == frmMain::Picture4 ? std::nullopt : std::optional(takes ? control : frmMain::picCHolder_0);
+        EXPECT_EQ(w.face.focused, expected) << Layout::of(control).name;
     }
 }
 
@@ -154,7 +156,7 @@ TEST(MainForm, KeysActOncePerPlainPress) {
     };
     for (const auto& row : rows) {
         Window w;
-        EXPECT_EQ(w.form.keyPressed("imgTab_1", row.key), row.acts);
+        EXPECT_EQ(w.form.keyPressed(frmMain::imgTab_1, row.key), row.acts);
         EXPECT_EQ(w.form.iMode(), row.acts ? Mode::Join : Mode::Split);
     }
 }
@@ -164,21 +166,21 @@ TEST(MainForm, BrowseLabelsShowAnyPressButOpenOnLeftClickOnly) {
         auto dialog = std::make_shared<RecordingFileDialogBackend>();
         dialog->chooseFile(u"/x/movie.avi", u"movie.avi");
         Window w(false, [dialog] { return dialog; });
-        w.form.mousePressed("lblBrowse", button);
-        EXPECT_TRUE(w.face.pressed["lblBrowse"]);
-        w.form.mouseReleased("lblBrowse", button, true);
-        EXPECT_FALSE(w.face.pressed["lblBrowse"]);
+        w.form.mousePressed(frmMain::lblBrowse, button);
+        EXPECT_TRUE(w.face.pressed[frmMain::lblBrowse]);
+        w.form.mouseReleased(frmMain::lblBrowse, button, true);
+        EXPECT_FALSE(w.face.pressed[frmMain::lblBrowse]);
         EXPECT_EQ(dialog->calls.size(), button == MouseButton::Left ? 1u : 0u);
-        EXPECT_EQ(w.face.texts["txtSFName"], button == MouseButton::Left ? u"/x/movie.avi" : u"");
+        EXPECT_EQ(w.face.texts[frmMain::txtSFName], button == MouseButton::Left ? u"/x/movie.avi" : u"");
     }
 }
 
 TEST(MainForm, KeyboardCuesAppearOnlyOnceTheKeyboardMoves) {
     Window hidden;
-    hidden.click("txtSFName");
-    hidden.form.keyPressed("txtSFName", press(Key::Other));
+    hidden.click(frmMain::txtSFName);
+    hidden.form.keyPressed(frmMain::txtSFName, press(Key::Other));
     EXPECT_FALSE(hidden.form.focus().cuesShown());
-    hidden.form.keyPressed("txtSFName", press(Key::Tab));
+    hidden.form.keyPressed(frmMain::txtSFName, press(Key::Tab));
     EXPECT_TRUE(hidden.form.focus().cuesShown());
     EXPECT_EQ(hidden.face.cueRepaints, 1);
     EXPECT_TRUE(Window(true).form.focus().cuesShown());
@@ -186,20 +188,18 @@ TEST(MainForm, KeyboardCuesAppearOnlyOnceTheKeyboardMoves) {
 
 TEST(MainForm, TabsStackLabelsAndImagesUnderTheBoxes) {
     Window w;
-    w.click("imgTab_1");
+    w.click(frmMain::imgTab_1);
     ASSERT_EQ(w.face.stacks.size(), 2u);
+    const auto windowed = [](frmMain control) { return Layout::isWindowed(Layout::of(control).kind); };
     for (const auto& order : w.face.stacks) {
-        const auto firstWindowed = std::find_if(order.begin(), order.end(), [](const std::string& name) {
-            return Layout::isWindowed(Layout::find(Layout::mainWindow(), name).kind);
-        });
-        EXPECT_TRUE(std::none_of(firstWindowed, order.end(), [](const std::string& name) {
-            return !Layout::isWindowed(Layout::find(Layout::mainWindow(), name).kind);
-        }));
+        const auto firstWindowed = std::find_if(order.begin(), order.end(), windowed);
+        EXPECT_TRUE(std::all_of(firstWindowed, order.end(), windowed));
     }
-    const auto& windowed = w.face.stacks[0];
+    const auto& boxes = w.face.stacks[0];
     const auto& images = w.face.stacks[1];
-    EXPECT_EQ(windowed.back(), "picCHolder_1");
-    EXPECT_LT(std::find(images.begin(), images.end(), "imgTab_0"), std::find(images.begin(), images.end(), "imgTab_1"));
+    EXPECT_EQ(boxes.back(), frmMain::picCHolder_1);
+    EXPECT_LT(std::find(images.begin(), images.end(), frmMain::imgTab_0),
+              std::find(images.begin(), images.end(), frmMain::imgTab_1));
 }
 
 // A run's end as each situation meets it: the box, the button, the focus and the taskbar afterwards.
@@ -222,8 +222,8 @@ TEST(MainForm, RunEnds) {
     for (const auto& row : rows) {
         Window w;
         w.gate.fails = row.during == During::Failure;
-        w.click("Picture4");
-        EXPECT_TRUE(w.face.disabled["Picture4"]);
+        w.click(frmMain::Picture4);
+        EXPECT_TRUE(w.face.disabled[frmMain::Picture4]);
         EXPECT_TRUE(w.face.frames);
         // Frames until one has drawn the engine's 50.
         while (w.face.drawn.back() != 50) {
@@ -238,7 +238,7 @@ TEST(MainForm, RunEnds) {
                 w.form.frame();
                 EXPECT_TRUE(w.face.boxes.empty());
             };
-            w.click("imgInfo");
+            w.click(frmMain::imgInfo);
             break;
         case During::Close:
             EXPECT_FALSE(w.form.closeRequested());
@@ -260,8 +260,8 @@ TEST(MainForm, RunEnds) {
         EXPECT_EQ(w.face.taskbar, row.taskbar) << static_cast<int>(row.during);
         EXPECT_FALSE(w.form.isRunning());
         if (row.boxes == 1) {
-            EXPECT_FALSE(w.face.disabled["Picture4"]);
-            EXPECT_EQ(w.face.focused, "Picture4");
+            EXPECT_FALSE(w.face.disabled[frmMain::Picture4]);
+            EXPECT_EQ(w.face.focused, frmMain::Picture4);
             // A success clears the bar; a failure leaves its last picture.
             EXPECT_EQ(w.face.drawn.back(), row.during == During::Failure ? 50 : 0);
         }
@@ -270,17 +270,18 @@ TEST(MainForm, RunEnds) {
 
 TEST(MainForm, ReactivationGivesTheFocusBack) {
     Window w;
-    w.click("txtSegSize");
-    w.face.focused.clear();
+    w.click(frmMain::txtSegSize);
+    w.face.focused.reset();
     w.form.activated();
-    EXPECT_EQ(w.face.focused, "txtSegSize");
+    EXPECT_EQ(w.face.focused, frmMain::txtSegSize);
 }
 
 TEST(AboutForm, Keys) {
     struct Face : AboutFace {
-        std::string focused, opened;
+        std::optional<frmAbout> focused;
+        std::string opened;
         bool closed = false;
-        void focus(const std::string& control) override { focused = control; }
+        void focus(frmAbout control) override { focused = control; }
         void showCues() override {}
         void close() override { closed = true; }
         void openAddress(const std::string& address) override { opened = address; }
@@ -288,21 +289,23 @@ TEST(AboutForm, Keys) {
     Keys::Press altO = press(Key::Letter, false, false, true);
     altO.letter = 'O';
     const struct {
-        const char* focused;
+        frmAbout focused;
         Keys::Press key;
         bool closes;
     } rows[] = {
-        {"cmdOK", press(Key::Enter), true},  {"cmdOK", press(Key::Escape), false},
-        {"Picture1", altO, true},            {"Picture1", press(Key::Enter), false},
-        {"cmdOK", press(Key::Enter, true), false},
+        {frmAbout::cmdOK, press(Key::Enter), true},
+        {frmAbout::cmdOK, press(Key::Escape), false},
+        {frmAbout::Picture1, altO, true},
+        {frmAbout::Picture1, press(Key::Enter), false},
+        {frmAbout::cmdOK, press(Key::Enter, true), false},
     };
     for (const auto& row : rows) {
         Face face;
         AboutForm about(face, false);
         about.opened();
-        EXPECT_EQ(face.focused, "cmdOK");
+        EXPECT_EQ(face.focused, frmAbout::cmdOK);
         about.keyPressed(row.focused, row.key);
-        EXPECT_EQ(face.closed, row.closes) << row.focused;
+        EXPECT_EQ(face.closed, row.closes) << Layout::of(row.focused).name;
     }
 }
 

@@ -138,7 +138,7 @@ TEST(WorkerRun, Outcome) {
         EXPECT_EQ(result.outcome, row.outcome);
         EXPECT_EQ(result.pieceCount, succeeds ? row.piecesAfter : 0);
         const bool wholeAfter = row.mode == Mode::Split || succeeds || row.setup == Folder::PiecesAndOutput;
-        const std::string name = whole.filename().u8string();
+        const std::string name = Utf8(whole.filename());
         EXPECT_EQ(folder.Names(), seriesNames(name, row.piecesAfter, wholeAfter));
         if (wholeAfter && row.setup != Folder::PiecesAndOutput) {
             EXPECT_EQ(ReadFile(whole), Pattern(static_cast<std::size_t>(row.bytes)));
@@ -196,7 +196,7 @@ TEST(WorkerRun, FailedRunTellsStandardError) {
         prepare(whole, 2500, row.setup);
         std::string line = row.line;
         if (const std::size_t mark = line.find('%'); mark != std::string::npos)
-            line.replace(mark, 1, whole.u8string());
+            line.replace(mark, 1, Utf8(whole));
         testing::internal::CaptureStderr();
         runToEnd(request(row.mode, whole.u16string() + row.suffix, row.sizeText));
         EXPECT_EQ(testing::internal::GetCapturedStderr(), line);

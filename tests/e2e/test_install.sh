@@ -8,18 +8,7 @@ set -euo pipefail
 build=$(dirname "$(realpath "$1")")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() {
-    local what=$1
-    shift
-    if "$@" >"$work/out" 2>&1; then
-        echo "ok: $what"
-    else
-        echo "FAIL: $what"
-        cat "$work/out"
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 stage="$work/stage"
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
@@ -35,8 +24,9 @@ for size in 16 32 48 128 256; do
     icon="$usr/share/icons/hicolor/${size}x${size}/apps/zarvel.png"
     check "icon ${size} px" test "$(identify -format '%m %wx%h' "$icon" 2>/dev/null)" = "PNG ${size}x${size}"
 done
-# Nothing else: no settings, no stray files.
-check "only these files" test "$(find "$stage" -type f | wc -l)" -eq 8
+# Beside them the manual page, the licence, the changelog and lintian's overrides; nothing else: no settings, no
+# stray files.
+check "only these files" test "$(find "$stage" -type f | wc -l)" -eq 12
 
 if [ -f "$build/CPackConfig.cmake" ]; then
     (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/cpack" -D CPACK_OUTPUT_FILE_PREFIX="$work/package" >/dev/null)

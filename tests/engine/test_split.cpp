@@ -398,10 +398,11 @@ TEST(Split, FallsBackToTemporaryNamesWhereUnnamedPiecesCantBeHeld) {
                 ::setrlimit(RLIMIT_NOFILE, &limit);
             }
             bool earlyName = false;
+            const std::regex pieceName(R"(f\.[0-9]+)"); // built once: the hook runs for every block
             modFHand::Hooks hooks;
             hooks.yield = [&] {
                 for (const std::string& name : dir.Names())
-                    earlyName = earlyName || std::regex_match(name, std::regex(R"(f\.[0-9]+)"));
+                    earlyName = earlyName || std::regex_match(name, pieceName);
             };
             std::int16_t count = 0;
             const std::int16_t result = SplitFile(dir / "f", 1000, count, hooks);

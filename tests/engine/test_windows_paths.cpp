@@ -35,7 +35,7 @@ struct Row {
 std::vector<std::string> Listed(const fs::path& dir) {
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(dir))
-        names.push_back(fs::path(entry.path().wstring().substr(dir.wstring().size() + 1)).u8string());
+        names.push_back(Utf8(fs::path(entry.path().wstring().substr(dir.wstring().size() + 1))));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -135,7 +135,7 @@ TEST(WindowsPaths, EachNameAsTheUserGaveIt) {
         std::vector<std::string> after = before;
         std::string written;
         for (const std::wstring& name : row.made) {
-            after.push_back(fs::path(name).u8string());
+            after.push_back(Utf8(fs::path(name)));
             written += ReadFile(dir.path() / name);
         }
         std::sort(after.begin(), after.end());

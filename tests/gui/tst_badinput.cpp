@@ -2,6 +2,7 @@
 // mode's box with the folder as it was, the start button usable again, and the next run working.
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/TestFiles.h"
+#include "gui/support/Widgets.h"
 #include "ui/main/frmMain.h"
 
 #include <QDir>
@@ -13,6 +14,8 @@
 #include <memory>
 
 namespace {
+
+using enum Layout::MainControl;
 
 const QString SplitFailed = QStringLiteral("Aik masla derpesh hai!");
 const QString SplitDone = QStringLiteral("Kamiyaabi!");
@@ -65,8 +68,8 @@ private:
     std::unique_ptr<frmMain> m_window;
 
     QDir dir() const { return QDir(m_dir->path()); }
-    QLineEdit* box(const char* name) const { return m_window->findChild<QLineEdit*>(QLatin1String(name)); }
-    QWidget* startButton() const { return m_window->findChild<QWidget*>(QStringLiteral("Picture4")); }
+    QLineEdit* box(Layout::MainControl name) const { return widgetOf<QLineEdit>(*m_window, name); }
+    QWidget* startButton() const { return widgetOf(*m_window, Picture4); }
     void setMode(Mode mode);
     QList<ModalCatcher::SeenBox> clickStart();
 };
@@ -85,8 +88,7 @@ void tst_BadInput::cleanup() {
 }
 
 void tst_BadInput::setMode(Mode mode) {
-    QWidget* tab =
-        m_window->findChild<QWidget*>(mode == Mode::Split ? QStringLiteral("imgTab_0") : QStringLiteral("imgTab_1"));
+    QWidget* tab = widgetOf(*m_window, mode == Mode::Split ? imgTab_0 : imgTab_1);
     QTest::mouseClick(tab, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     QCOMPARE(m_window->iMode(), mode);
 }
@@ -120,19 +122,19 @@ void tst_BadInput::sizeText() {
     const QString source = dir().filePath(QStringLiteral("data.bin"));
     QVERIFY(writeFile(source, content(10000)));
     const auto before = snapshot(dir());
-    box("txtSFName")->setText(source);
-    box("txtSegSize")->setText(sizeText);
+    box(txtSFName)->setText(source);
+    box(txtSegSize)->setText(sizeText);
 
     const auto boxes = clickStart();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().title, SplitFailed);
     QCOMPARE(snapshot(dir()), before);
     QVERIFY(startButton()->isEnabled());
-    QCOMPARE(box("txtSegSize")->text(), sizeText);
-    QCOMPARE(box("txtSFName")->text(), source);
+    QCOMPARE(box(txtSegSize)->text(), sizeText);
+    QCOMPARE(box(txtSFName)->text(), source);
 
     // The window is ready for the next run as soon as the size is corrected.
-    box("txtSegSize")->setText(QStringLiteral("1.38"));
+    box(txtSegSize)->setText(QStringLiteral("1.38"));
     const auto next = clickStart();
     QCOMPARE(next.size(), 1);
     QCOMPARE(next.first().title, SplitDone);
@@ -200,9 +202,9 @@ void tst_BadInput::path() {
     const auto before = snapshot(dir());
     setMode(mode);
     const QString text = typed.contains(QLatin1String("%1")) ? typed.arg(m_dir->path()) : typed;
-    QLineEdit* pathBox = box(mode == Mode::Split ? "txtSFName" : "txtSegfname");
+    QLineEdit* pathBox = box(mode == Mode::Split ? txtSFName : txtSegfname);
     pathBox->setText(text);
-    box("txtSegSize")->setText(QStringLiteral("1.38"));
+    box(txtSegSize)->setText(QStringLiteral("1.38"));
 
     const auto boxes = clickStart();
     QCOMPARE(boxes.size(), 1);
@@ -228,14 +230,14 @@ void tst_BadInput::path() {
 }
 
 void tst_BadInput::droppedWebLink_data() {
-    QTest::addColumn<QString>("target");
-    QTest::newRow("split box") << "txtSFName";
-    QTest::newRow("join box") << "txtSegfname";
+    QTest::addColumn<int>("target");
+    QTest::newRow("split box") << int(txtSFName);
+    QTest::newRow("join box") << int(txtSegfname);
 }
 
 void tst_BadInput::droppedWebLink() {
-    QFETCH(QString, target);
-    QLineEdit* receiver = m_window->findChild<QLineEdit*>(target);
+    QFETCH(int, target);
+    QLineEdit* receiver = box(Layout::MainControl(target));
     receiver->setText(QStringLiteral("typed before"));
     QMimeData data;
     data.setUrls({QUrl(QStringLiteral("https://example.org/movie.avi.001"))});

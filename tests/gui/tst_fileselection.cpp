@@ -1,5 +1,6 @@
 #include "app/support/RecordingFileDialogBackend.h"
 #include "gui/support/ModalCatcher.h"
+#include "gui/support/Widgets.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
@@ -12,21 +13,24 @@
 
 namespace {
 
-QLineEdit* box(frmMain& window, const QString& name) {
-    return window.findChild<QLineEdit*>(name);
+using Layout::MainControl;
+using enum Layout::MainControl;
+
+QLineEdit* box(frmMain& window, int control) {
+    return widgetOf<QLineEdit>(window, MainControl(control));
 }
 
-void click(frmMain& window, const QString& name) {
-    QTest::mouseClick(window.findChild<QWidget*>(name), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+void click(frmMain& window, int control) {
+    QTest::mouseClick(widgetOf(window, MainControl(control)), Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
 }
 
 // What each path box holds before a test acts, so that a test can tell exactly which one changed.
-const QMap<QString, QString> Typed{{QStringLiteral("txtSFName"), QStringLiteral("typed by hand.bin")},
-                                   {QStringLiteral("txtSegSize"), QStringLiteral("1.38")},
-                                   {QStringLiteral("txtSegfname"), QStringLiteral("typed piece.bin.001")}};
+const QMap<int, QString> Typed{{int(txtSFName), QStringLiteral("typed by hand.bin")},
+                               {int(txtSegSize), QStringLiteral("1.38")},
+                               {int(txtSegfname), QStringLiteral("typed piece.bin.001")}};
 
-QMap<QString, QString> texts(frmMain& window) {
-    QMap<QString, QString> result;
+QMap<int, QString> texts(frmMain& window) {
+    QMap<int, QString> result;
     for (auto it = Typed.begin(); it != Typed.end(); ++it)
         result[it.key()] = box(window, it.key())->text();
     return result;
@@ -61,26 +65,21 @@ void tst_FileSelection::init() {
 }
 
 void tst_FileSelection::browse_data() {
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("label");
+    QTest::addColumn<int>("target");
     QTest::addColumn<bool>("chosen");
     QTest::addColumn<QString>("path");
 
-    QTest::newRow("split, chosen") << "lblBrowse"
-                                   << "txtSFName" << true << "/home/u/movie.avi";
-    QTest::newRow("split, cancelled") << "lblBrowse"
-                                      << "txtSFName" << false << "";
-    QTest::newRow("join, chosen") << "lblSBrowse"
-                                  << "txtSegfname" << true << "/home/u/movie.avi.004";
-    QTest::newRow("join, cancelled") << "lblSBrowse"
-                                     << "txtSegfname" << false << "";
-    QTest::newRow("chosen name outside ASCII") << "lblBrowse"
-                                               << "txtSFName" << true << "/home/u/فلم ü.avi";
+    QTest::newRow("split, chosen") << int(lblBrowse) << int(txtSFName) << true << "/home/u/movie.avi";
+    QTest::newRow("split, cancelled") << int(lblBrowse) << int(txtSFName) << false << "";
+    QTest::newRow("join, chosen") << int(lblSBrowse) << int(txtSegfname) << true << "/home/u/movie.avi.004";
+    QTest::newRow("join, cancelled") << int(lblSBrowse) << int(txtSegfname) << false << "";
+    QTest::newRow("chosen name outside ASCII") << int(lblBrowse) << int(txtSFName) << true << "/home/u/فلم ü.avi";
 }
 
 void tst_FileSelection::browse() {
-    QFETCH(QString, label);
-    QFETCH(QString, target);
+    QFETCH(int, label);
+    QFETCH(int, target);
     QFETCH(bool, chosen);
     QFETCH(QString, path);
 
@@ -89,8 +88,8 @@ void tst_FileSelection::browse() {
         dialog->chooseFile(path.toStdU16String(), path.section(QLatin1Char('/'), -1).toStdU16String());
     else
         dialog->cancel();
-    if (target == QLatin1String("txtSegfname"))
-        click(*m_window, QStringLiteral("imgTab_1"));
+    if (MainControl(target) == txtSegfname)
+        click(*m_window, int(imgTab_1));
 
     ModalCatcher catcher;
     click(*m_window, label);
@@ -107,7 +106,7 @@ void tst_FileSelection::browse() {
     QVERIFY(!call.record.lpstrInitialDir.has_value());
     QCOMPARE(catcher.boxes.size(), 0);
 
-    QMap<QString, QString> expected = Typed;
+    QMap<int, QString> expected = Typed;
     if (chosen)
         expected[target] = path;
     QCOMPARE(texts(*m_window), expected);
@@ -117,19 +116,19 @@ void tst_FileSelection::browse() {
 void tst_FileSelection::browseStartsAfreshEachClick() {
     RecordingDialogs& dialog = *m_dialogs;
     dialog->chooseFile(u"/data/first.bin", u"first.bin");
-    click(*m_window, QStringLiteral("lblBrowse"));
+    click(*m_window, int(lblBrowse));
     dialog->cancel();
-    click(*m_window, QStringLiteral("lblBrowse"));
+    click(*m_window, int(lblBrowse));
 
     QCOMPARE(dialog->calls.size(), 2);
     QCOMPARE(dialog->calls.at(1).record.lpstrFile, std::optional<std::u16string>(std::u16string(260, u'\0')));
     QCOMPARE(dialog->calls.at(1).record.lpstrFileTitle, std::optional<std::u16string>(std::u16string(260, u'\0')));
     QVERIFY(!dialog->calls.at(1).record.lpstrInitialDir.has_value());
-    QCOMPARE(box(*m_window, QStringLiteral("txtSFName"))->text(), QStringLiteral("/data/first.bin"));
+    QCOMPARE(box(*m_window, int(txtSFName))->text(), QStringLiteral("/data/first.bin"));
 }
 
 void tst_FileSelection::drop_data() {
-    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("target");
     QTest::addColumn<QList<QUrl>>("urls");
     QTest::addColumn<QString>("plainText");
     QTest::addColumn<QString>("expected"); // empty: the box keeps its text
@@ -137,31 +136,31 @@ void tst_FileSelection::drop_data() {
     const auto file = [](const char* path) { return QUrl::fromLocalFile(QString::fromUtf8(path)); };
     const QList<QUrl> three{file("/data/one.bin"), file("/data/two.bin"), file("/data/three.bin")};
 
-    QTest::newRow("three files, split box") << "txtSFName" << three << ""
+    QTest::newRow("three files, split box") << int(txtSFName) << three << ""
                                             << "/data/one.bin";
-    QTest::newRow("three files, join box") << "txtSegfname" << three << ""
+    QTest::newRow("three files, join box") << int(txtSegfname) << three << ""
                                            << "/data/one.bin";
-    QTest::newRow("a folder is taken as it comes") << "txtSFName" << QList<QUrl>{file("/data/dir/")} << ""
+    QTest::newRow("a folder is taken as it comes") << int(txtSFName) << QList<QUrl>{file("/data/dir/")} << ""
                                                    << "/data/dir/";
-    QTest::newRow("name outside ASCII") << "txtSegfname" << QList<QUrl>{file("/data/فلم ü.bin.001")} << ""
+    QTest::newRow("name outside ASCII") << int(txtSegfname) << QList<QUrl>{file("/data/فلم ü.bin.001")} << ""
                                         << "/data/فلم ü.bin.001";
     QTest::newRow("file list with text alongside")
-        << "txtSFName" << QList<QUrl>{file("/data/one.bin")} << "file:///data/one.bin"
+        << int(txtSFName) << QList<QUrl>{file("/data/one.bin")} << "file:///data/one.bin"
         << "/data/one.bin";
-    QTest::newRow("plain text") << "txtSFName" << QList<QUrl>{} << "/data/typed elsewhere.bin"
+    QTest::newRow("plain text") << int(txtSFName) << QList<QUrl>{} << "/data/typed elsewhere.bin"
                                 << "";
-    QTest::newRow("web link") << "txtSegfname" << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.bin"))}
+    QTest::newRow("web link") << int(txtSegfname) << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.bin"))}
                               << "https://example.org/a.bin"
                               << "";
     QTest::newRow("web link before a file")
-        << "txtSFName" << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.bin")), file("/data/one.bin")} << ""
+        << int(txtSFName) << QList<QUrl>{QUrl(QStringLiteral("https://example.org/a.bin")), file("/data/one.bin")} << ""
         << "/data/one.bin";
-    QTest::newRow("nothing at all") << "txtSFName" << QList<QUrl>{} << ""
+    QTest::newRow("nothing at all") << int(txtSFName) << QList<QUrl>{} << ""
                                     << "";
 }
 
 void tst_FileSelection::drop() {
-    QFETCH(QString, target);
+    QFETCH(int, target);
     QFETCH(QList<QUrl>, urls);
     QFETCH(QString, plainText);
     QFETCH(QString, expected);
@@ -181,7 +180,7 @@ void tst_FileSelection::drop() {
     QDropEvent dropped(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(receiver, &dropped);
 
-    QMap<QString, QString> after = Typed;
+    QMap<int, QString> after = Typed;
     if (!expected.isEmpty())
         after[target] = expected;
     QCOMPARE(texts(*m_window), after);
@@ -191,13 +190,13 @@ void tst_FileSelection::drop() {
         QCOMPARE(dropped.dropAction(), Qt::CopyAction);
     QCOMPARE(m_window->iMode(), modeBefore);
     QCOMPARE(catcher.boxes.size(), 0);
-    QVERIFY(m_window->findChild<QWidget*>(QStringLiteral("Picture4"))->isEnabled());
+    QVERIFY(widgetOf(*m_window, Picture4)->isEnabled());
 }
 
 void tst_FileSelection::onlyPathBoxesTakeDrops() {
-    QVERIFY(box(*m_window, QStringLiteral("txtSFName"))->acceptDrops());
-    QVERIFY(box(*m_window, QStringLiteral("txtSegfname"))->acceptDrops());
-    QVERIFY(!box(*m_window, QStringLiteral("txtSegSize"))->acceptDrops());
+    QVERIFY(box(*m_window, int(txtSFName))->acceptDrops());
+    QVERIFY(box(*m_window, int(txtSegfname))->acceptDrops());
+    QVERIFY(!box(*m_window, int(txtSegSize))->acceptDrops());
 }
 
 QTEST_MAIN(tst_FileSelection)

@@ -1,5 +1,6 @@
 #include "app/About.h"
 #include "app/Layout.h"
+#include "gui/support/Widgets.h"
 #include "ui/about/frmAbout.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CLabel.h"
@@ -13,6 +14,8 @@
 #include <functional>
 
 namespace {
+
+using Layout::AboutControl;
 
 // Runs the check once the About window is up, then makes sure it is gone so a failed check never
 // leaves the test waiting on a modal window.
@@ -68,16 +71,20 @@ void tst_frmAbout::initTestCase() {
 }
 
 void tst_frmAbout::layout_data() {
-    QTest::addColumn<QString>("name");
-    for (const Layout::Control& row : Layout::aboutWindow())
-        QTest::newRow(row.name) << QString::fromUtf8(row.name);
+    QTest::addColumn<int>("control");
+    // Each by its design name, which outside tools look for.
+    const char* const named[] = {"cmdOK", "Picture1", "Line1", "Label_3", "Image1"};
+    QCOMPARE(std::size(named), Layout::aboutWindow().size());
+    for (const AboutControl control : Layout::controls<AboutControl>())
+        QTest::newRow(named[Layout::rowOf(control)]) << int(control);
 }
 
 // Each control where the table puts it, on the window's ground as the table colours it: the drawn pixels, since a
 // transparent label or a one-pixel line shows only there.
 void tst_frmAbout::layout() {
-    QFETCH(QString, name);
-    const Layout::Control& row = Layout::find(Layout::aboutWindow(), name.toStdString());
+    QFETCH(int, control);
+    const Layout::Control& row = Layout::of(AboutControl(control));
+    const QString name = QString::fromLatin1(QTest::currentDataTag());
     WhileOpen about;
     QRect actual;
     QString parent;
@@ -118,14 +125,15 @@ void tst_frmAbout::keysAndButtons() {
     QFETCH(QString, how);
     QFETCH(bool, closes);
     WhileOpen about;
-    QString title, focus, okText;
-    bool active = false, modal = false, tool = false, ownedByMain = false, fixed = false, isDefault = true;
+    QString title, okText;
+    bool active = false, focusOnOk = false, modal = false, tool = false, ownedByMain = false, fixed = false,
+         isDefault = true;
     about.open(*main, [&](QDialog* d) {
-        auto* ok = d->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+        auto* ok = widgetOf<QPushButton>(*d, AboutControl::cmdOK);
         // A tool window counts as active with its owner; the keys go to the window that really is.
         active = QTest::qWaitFor([d] { return QApplication::activeWindow() == d; });
         title = d->windowTitle();
-        focus = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        focusOnOk = QApplication::focusWidget() == ok;
         okText = ok->text();
         isDefault = ok->isDefault() || ok->autoDefault();
         modal = d->isModal();
@@ -149,7 +157,7 @@ void tst_frmAbout::keysAndButtons() {
     QVERIFY(about.seen);
     QVERIFY(active);
     QCOMPARE(title, QString::fromUtf8(About::Title));
-    QCOMPARE(focus, QStringLiteral("cmdOK"));
+    QVERIFY(focusOnOk);
     QCOMPARE(okText, QStringLiteral("&Ok"));
     QVERIFY(!isDefault);
     QVERIFY(modal);
@@ -161,12 +169,12 @@ void tst_frmAbout::keysAndButtons() {
 
 void tst_frmAbout::oneInstanceOpensAgain() {
     WhileOpen first;
-    first.open(*main, [](QDialog* d) { d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click(); });
+    first.open(*main, [](QDialog* d) { widgetOf<QPushButton>(*d, AboutControl::cmdOK)->click(); });
     WhileOpen second;
     QPoint centreGap;
     second.open(*main, [&](QDialog* d) {
         centreGap = d->frameGeometry().center() - main->frameGeometry().center();
-        d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        widgetOf<QPushButton>(*d, AboutControl::cmdOK)->click();
     });
     QVERIFY(first.seen);
     QCOMPARE(second.seen, first.seen);
@@ -183,7 +191,7 @@ void tst_frmAbout::linkOpensTheAddressAndStays() {
     Qt::CursorShape shape = Qt::BlankCursor;
     bool underlined = true;
     about.open(*main, [&](QDialog* d) {
-        auto* link = d->findChild<CLabel*>(QStringLiteral("Label_3"));
+        auto* link = widgetOf<CLabel>(*d, AboutControl::Label_3);
         text = link->text();
         colour = link->palette().color(QPalette::WindowText);
         shape = link->cursor().shape();
@@ -205,13 +213,14 @@ void tst_frmAbout::linkOpensTheAddressAndStays() {
 void tst_frmAbout::accessibleNames() {
     frmAbout about(main);
     QSet<QString> names;
-    for (const char* name : {"cmdOK", "Label_3", "Picture1"}) {
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(about.findChild<QWidget*>(name));
+    for (const AboutControl control : {AboutControl::cmdOK, AboutControl::Label_3, AboutControl::Picture1}) {
+        const char* name = Layout::of(control).name;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widgetOf(about, control));
         QVERIFY2(a && !a->text(QAccessible::Name).isEmpty() && !a->text(QAccessible::Description).isEmpty(), name);
         names.insert(a->text(QAccessible::Name));
     }
     QCOMPARE(names.size(), 3);
-    QCOMPARE(QAccessible::queryAccessibleInterface(about.findChild<QWidget*>("Label_3"))->role(), QAccessible::Link);
+    QCOMPARE(QAccessible::queryAccessibleInterface(widgetOf(about, AboutControl::Label_3))->role(), QAccessible::Link);
 }
 
 QTEST_MAIN(tst_frmAbout)

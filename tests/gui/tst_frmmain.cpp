@@ -3,6 +3,7 @@
 #include "app/support/Behaviours.h"
 #include "app/support/RecordingFileDialogBackend.h"
 #include "gui/support/ModalCatcher.h"
+#include "gui/support/Widgets.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CLabel.h"
 #include "ui/widgets/CPictureBox.h"
@@ -17,9 +18,7 @@
 
 namespace {
 
-QWidget* control(QWidget& window, const QString& name) {
-    return window.findChild<QWidget*>(name);
-}
+using Layout::MainControl;
 
 int stackIndex(const QWidget* w) {
     return w->parentWidget()->children().indexOf(const_cast<QWidget*>(w));
@@ -65,10 +64,10 @@ QPoint visiblePoint(QWidget& window, QWidget* target) {
 }
 
 // The tab that lies in front where the two tabs overlap.
-QString frontTab(QWidget& window) {
-    const QRect split = control(window, QStringLiteral("imgTab_0"))->geometry();
-    const QRect join = control(window, QStringLiteral("imgTab_1"))->geometry();
-    return window.childAt((split & join).center())->objectName();
+QWidget* frontTab(QWidget& window) {
+    const QRect split = widgetOf(window, MainControl::imgTab_0)->geometry();
+    const QRect join = widgetOf(window, MainControl::imgTab_1)->geometry();
+    return window.childAt((split & join).center());
 }
 
 // Whether the window draws the focus frame: the control looks different with the focus than without.
@@ -128,23 +127,29 @@ void tst_frmMain::window() {
     QCOMPARE(w.iMode(), Mode::Split);
 }
 
+// Each control by its design name, which outside tools look for.
 void tst_frmMain::controls_data() {
-    QTest::addColumn<QString>("name");
-    for (const Layout::Control& row : Layout::mainWindow())
-        QTest::newRow(row.name) << QString::fromUtf8(row.name);
+    QTest::addColumn<int>("control");
+    const char* const named[] = {"Image1",       "imgExit",    "imgInfo",     "imgTab_1", "imgTab_0",    "picCHolder_1",
+                                 "picCHolder_0", "Label_2",    "lblBrowse",   "Picture2", "Picture1",    "txtSegSize",
+                                 "txtSFName",    "lblSBrowse", "txtSegfname", "Picture3", "picProgress", "Picture4"};
+    QCOMPARE(std::size(named), Layout::mainWindow().size());
+    for (const MainControl control : Layout::controls<MainControl>())
+        QTest::newRow(named[Layout::rowOf(control)]) << int(control);
 }
 
-// Every control where the table puts it, of its kind, with its texts and its look.
+// Every control where the table puts it, of its kind, with its design name, texts and look.
 void tst_frmMain::controls() {
-    QFETCH(QString, name);
-    const Layout::Control& row = Layout::find(Layout::mainWindow(), name.toStdString());
+    QFETCH(int, control);
+    const Layout::Control& row = Layout::of(MainControl(control));
     frmMain w;
-    QWidget* c = control(w, name);
+    QWidget* c = w.findChild<QWidget*>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(c);
     QCOMPARE(QString::fromLatin1(c->metaObject()->className()), classOf(row.kind));
-    QCOMPARE(c->parentWidget()->objectName(), QString::fromUtf8(row.parent));
-    QCOMPARE(c->geometry(), QRect(Layout::px(row.place.left), Layout::px(row.place.top), Layout::px(row.place.width),
-                                  Layout::px(row.place.height)));
+    QCOMPARE(c->parentWidget(), row.parent == Layout::OnWindow ? &w : widgetOf(w, MainControl(row.parent)));
+    const int inPanel = row.parent == Layout::OnWindow ? 0 : 1; // inside the panel's border
+    QCOMPARE(c->geometry(), QRect(Layout::px(row.place.left) + inPanel, Layout::px(row.place.top) + inPanel,
+                                  Layout::px(row.place.width), Layout::px(row.place.height)));
     QCOMPARE(textOf(c), QString::fromUtf8(row.text));
     QCOMPARE(c->toolTip(), QString::fromUtf8(row.toolTip));
     QCOMPARE(c->isEnabled(), row.look.enabled);
@@ -164,7 +169,7 @@ void tst_frmMain::controls() {
     }
     if (auto* box = qobject_cast<CPictureBox*>(c)) {
         QCOMPARE(box->backColor(), Skin::colour(row.look.back));
-        QCOMPARE(box->border() == CPictureBox::Border::FlatSingle, row.look.border == Layout::Border::Flat);
+        QVERIFY(box->border() == row.look.border);
         if (!box->picture().isNull())
             QCOMPARE(box->picture().toImage().pixel(0, 0) | 0xFF000000, qRgb(192, 192, 192));
     }
@@ -190,28 +195,27 @@ void tst_frmMain::stacking() {
     frmMain w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    auto* textBox = qobject_cast<QLineEdit*>(control(w, QStringLiteral("txtSegSize")));
+    auto* textBox = widgetOf<QLineEdit>(w, MainControl::txtSegSize);
+    const MainControl tabs[] = {MainControl::imgTab_0, MainControl::imgTab_1};
+    const MainControl panels[] = {MainControl::picCHolder_0, MainControl::picCHolder_1};
     textBox->setText(QStringLiteral("typed"));
     int mode = 0;
     for (int i : clicks) {
         // Click where the two tabs do not overlap, so the click reaches the intended tab whatever its layer.
-        QWidget* tab = control(w, QStringLiteral("imgTab_%1").arg(i));
+        QWidget* tab = widgetOf(w, tabs[i]);
         QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
                           tab->geometry().center() + QPoint(i == 0 ? 20 : -20, 0));
         mode = i;
     }
     QCOMPARE(w.iMode(), modeOfTab(mode));
     const int other = 1 - mode;
-    QVERIFY(stackIndex(control(w, QStringLiteral("picCHolder_%1").arg(mode))) >
-            stackIndex(control(w, QStringLiteral("picCHolder_%1").arg(other))));
-    QVERIFY(stackIndex(control(w, QStringLiteral("imgTab_%1").arg(mode))) >
-            stackIndex(control(w, QStringLiteral("imgTab_%1").arg(other))));
-    QCOMPARE(w.childAt(QPoint(220, 10))->objectName(), QStringLiteral("imgTab_%1").arg(mode));
-    QCOMPARE(w.childAt(QPoint(150, 104))->objectName(), QStringLiteral("picCHolder_%1").arg(mode));
+    QVERIFY(stackIndex(widgetOf(w, panels[mode])) > stackIndex(widgetOf(w, panels[other])));
+    QVERIFY(stackIndex(widgetOf(w, tabs[mode])) > stackIndex(widgetOf(w, tabs[other])));
+    QCOMPARE(w.childAt(QPoint(220, 10)), widgetOf(w, tabs[mode]));
+    QCOMPARE(w.childAt(QPoint(150, 104)), widgetOf(w, panels[mode]));
 
     // Labels and images stay behind every box of their container.
-    for (const char* container : {"frmMain", "picCHolder_0", "picCHolder_1"}) {
-        QWidget* parent = container == QLatin1String("frmMain") ? &w : control(w, QLatin1String(container));
+    for (QWidget* parent : {static_cast<QWidget*>(&w), widgetOf(w, panels[0]), widgetOf(w, panels[1])}) {
         bool seenBox = false;
         for (QObject* child : parent->children()) {
             auto* cw = qobject_cast<QWidget*>(child);
@@ -231,45 +235,45 @@ void tst_frmMain::focusOrder() {
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("picCHolder_0"));
-    const QStringList order = {
-        QStringLiteral("txtSFName"),   QStringLiteral("txtSegSize"),   QStringLiteral("lblBrowse"),
-        QStringLiteral("picProgress"), QStringLiteral("picCHolder_1"), QStringLiteral("txtSegfname"),
-        QStringLiteral("lblSBrowse"),  QStringLiteral("Picture1"),     QStringLiteral("Picture2"),
-        QStringLiteral("Picture3"),    QStringLiteral("Picture4"),     QStringLiteral("imgTab_0"),
-        QStringLiteral("imgTab_1"),    QStringLiteral("imgInfo"),      QStringLiteral("imgExit"),
-        QStringLiteral("picCHolder_0")};
-    for (const QString& next : order) {
+    QCOMPARE(QApplication::focusWidget(), widgetOf(w, MainControl::picCHolder_0));
+    const MainControl order[] = {
+        MainControl::txtSFName,    MainControl::txtSegSize,  MainControl::lblBrowse,  MainControl::picProgress,
+        MainControl::picCHolder_1, MainControl::txtSegfname, MainControl::lblSBrowse, MainControl::Picture1,
+        MainControl::Picture2,     MainControl::Picture3,    MainControl::Picture4,   MainControl::imgTab_0,
+        MainControl::imgTab_1,     MainControl::imgInfo,     MainControl::imgExit,    MainControl::picCHolder_0};
+    for (const MainControl next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), next);
+        QCOMPARE(QApplication::focusWidget(), widgetOf(w, next));
     }
 }
 
 void tst_frmMain::browseLabelColours_data() {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("control");
     QTest::addColumn<Qt::MouseButton>("button");
     QTest::addColumn<QPoint>("releaseAt");
-    QTest::newRow("split, left, inside") << QStringLiteral("lblBrowse") << Qt::LeftButton << QPoint(5, 5);
-    QTest::newRow("split, right, inside") << QStringLiteral("lblBrowse") << Qt::RightButton << QPoint(5, 5);
-    QTest::newRow("split, left, outside") << QStringLiteral("lblBrowse") << Qt::LeftButton << QPoint(90, 40);
-    QTest::newRow("join, left, inside") << QStringLiteral("lblSBrowse") << Qt::LeftButton << QPoint(5, 5);
-    QTest::newRow("join, middle, outside") << QStringLiteral("lblSBrowse") << Qt::MiddleButton << QPoint(-40, 3);
+    const int split = int(MainControl::lblBrowse), join = int(MainControl::lblSBrowse);
+    QTest::newRow("split, left, inside") << split << Qt::LeftButton << QPoint(5, 5);
+    QTest::newRow("split, right, inside") << split << Qt::RightButton << QPoint(5, 5);
+    QTest::newRow("split, left, outside") << split << Qt::LeftButton << QPoint(90, 40);
+    QTest::newRow("join, left, inside") << join << Qt::LeftButton << QPoint(5, 5);
+    QTest::newRow("join, middle, outside") << join << Qt::MiddleButton << QPoint(-40, 3);
 }
 
 void tst_frmMain::browseLabelColours() {
-    QFETCH(QString, name);
+    QFETCH(int, control);
     QFETCH(Qt::MouseButton, button);
     QFETCH(QPoint, releaseAt);
+    const auto browse = MainControl(control);
     // A click that ends on the label opens the Open dialog; the scripted one answers "cancel" at once.
     RecordingDialogs noDialog;
     frmMain w({{}, noDialog.factory(), {}});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    if (name == QLatin1String("lblSBrowse"))
+    if (browse == MainControl::lblSBrowse)
         QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(170, 10));
-    auto* label = w.findChild<CLabel*>(name);
+    auto* label = widgetOf<CLabel>(w, browse);
     const QPoint at = label->mapTo(&w, QPoint(5, 5));
-    const Layout::Look& look = Layout::find(Layout::mainWindow(), name.toStdString()).look;
+    const Layout::Look& look = Layout::of(browse).look;
     QCOMPARE(label->backColor(), Skin::colour(look.back));
     QTest::mousePress(w.windowHandle(), button, {}, at);
     QCOMPARE(label->backColor(), Skin::colour(look.pressedBack));
@@ -319,18 +323,18 @@ void tst_frmMain::exitClosesTheWindow() {
 // What Space and Enter do to the tabs is the behaviour table's; here, the keys on the controls that open a window,
 // a dialog or close.
 void tst_frmMain::keysActLikeAClick_data() {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("control");
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("effect");
-    QTest::newRow("info, keypad Enter") << "imgInfo" << int(Qt::Key_Enter) << "About";
-    QTest::newRow("exit, Space") << "imgExit" << int(Qt::Key_Space) << "closed";
-    QTest::newRow("split browse, Enter") << "lblBrowse" << int(Qt::Key_Return) << "dialog";
-    QTest::newRow("join browse, Space") << "lblSBrowse" << int(Qt::Key_Space) << "dialog";
-    QTest::newRow("exit, a letter does nothing") << "imgExit" << int(Qt::Key_A) << "";
+    QTest::newRow("info, keypad Enter") << int(MainControl::imgInfo) << int(Qt::Key_Enter) << "About";
+    QTest::newRow("exit, Space") << int(MainControl::imgExit) << int(Qt::Key_Space) << "closed";
+    QTest::newRow("split browse, Enter") << int(MainControl::lblBrowse) << int(Qt::Key_Return) << "dialog";
+    QTest::newRow("join browse, Space") << int(MainControl::lblSBrowse) << int(Qt::Key_Space) << "dialog";
+    QTest::newRow("exit, a letter does nothing") << int(MainControl::imgExit) << int(Qt::Key_A) << "";
 }
 
 void tst_frmMain::keysActLikeAClick() {
-    QFETCH(QString, name);
+    QFETCH(int, control);
     QFETCH(int, key);
     QFETCH(QString, effect);
     RecordingDialogs dialogs;
@@ -342,7 +346,7 @@ void tst_frmMain::keysActLikeAClick() {
     frmMain w({{}, dialogs.factory(), {}});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QWidget* c = control(w, name);
+    QWidget* c = widgetOf(w, MainControl(control));
     c->setFocus(Qt::TabFocusReason);
     QTest::keyClick(c, Qt::Key(key));
 
@@ -368,7 +372,7 @@ void tst_frmMain::behaviours() {
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QWidget* c = control(w, QString::fromStdString(row.control));
+    QWidget* c = widgetOf(w, row.control);
     if (row.action == Behaviours::Action::Key) {
         c->setFocus(Qt::OtherFocusReason);
         pressKey(c, row.key);
@@ -377,35 +381,33 @@ void tst_frmMain::behaviours() {
         QTest::mouseClick(w.windowHandle(), button, {}, visiblePoint(w, c));
     }
     QVERIFY(QApplication::focusWidget());
-    QCOMPARE(QApplication::focusWidget()->objectName().toStdString(), row.focusAfter);
-    QCOMPARE(frontTab(w), row.modeAfter == Mode::Join ? QStringLiteral("imgTab_1") : QStringLiteral("imgTab_0"));
-    QCOMPARE(dottedFrameShows(control(w, QStringLiteral("imgInfo"))), row.cuesAfter);
+    QCOMPARE(QApplication::focusWidget(), widgetOf(w, row.focusAfter));
+    QCOMPARE(frontTab(w), widgetOf(w, row.modeAfter == Mode::Join ? MainControl::imgTab_1 : MainControl::imgTab_0));
+    QCOMPARE(dottedFrameShows(widgetOf(w, MainControl::imgInfo)), row.cuesAfter);
 }
 
 void tst_frmMain::accessibleNames() {
     frmMain w;
-    const char* const named[] = {"imgTab_0", "imgTab_1",  "imgExit",      "imgInfo",     "lblBrowse",   "lblSBrowse",
-                                 "Picture4", "txtSFName", "txtSegSize",   "txtSegfname", "picProgress", "Picture1",
-                                 "Picture2", "Picture3",  "picCHolder_0", "picCHolder_1"};
     QSet<QString> names;
-    for (const char* name : named) {
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control(w, QLatin1String(name)));
+    for (const MainControl control : Layout::controls<MainControl>()) {
+        if (control == MainControl::Image1 || control == MainControl::Label_2)
+            continue; // decoration, which screen readers pass over
+        const char* name = Layout::of(control).name;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widgetOf(w, control));
         QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), name);
         QVERIFY2(!a->text(QAccessible::Description).isEmpty(), name);
         QVERIFY2(!names.contains(a->text(QAccessible::Name)), name);
         names.insert(a->text(QAccessible::Name));
     }
-    QCOMPARE(QAccessible::queryAccessibleInterface(control(w, QStringLiteral("imgTab_0")))->role(),
-             QAccessible::PageTab);
+    QCOMPARE(QAccessible::queryAccessibleInterface(widgetOf(w, MainControl::imgTab_0))->role(), QAccessible::PageTab);
     // A label's interface exists from the moment its text is set, before its role was given.
-    QCOMPARE(QAccessible::queryAccessibleInterface(control(w, QStringLiteral("lblBrowse")))->role(),
-             QAccessible::Button);
-    QAccessibleInterface* start = QAccessible::queryAccessibleInterface(control(w, QStringLiteral("Picture4")));
+    QCOMPARE(QAccessible::queryAccessibleInterface(widgetOf(w, MainControl::lblBrowse))->role(), QAccessible::Button);
+    QAccessibleInterface* start = QAccessible::queryAccessibleInterface(widgetOf(w, MainControl::Picture4));
     QCOMPARE(start->role(), QAccessible::Button);
     QVERIFY(start->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
 
     // A screen reader's press is a click.
-    QAccessibleInterface* joinTab = QAccessible::queryAccessibleInterface(control(w, QStringLiteral("imgTab_1")));
+    QAccessibleInterface* joinTab = QAccessible::queryAccessibleInterface(widgetOf(w, MainControl::imgTab_1));
     joinTab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(w.iMode(), Mode::Join);
 }
@@ -424,7 +426,7 @@ void tst_frmMain::disabledControlTakesNoPress() {
     frmMain w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QWidget* joinTab = control(w, QStringLiteral("imgTab_1"));
+    QWidget* joinTab = widgetOf(w, MainControl::imgTab_1);
     joinTab->setEnabled(false);
     if (way == QLatin1String("mouse"))
         QTest::mouseClick(joinTab, Qt::LeftButton, {}, QPoint(5, 5));
@@ -438,7 +440,7 @@ void tst_frmMain::disabledControlTakesNoPress() {
 
 void tst_frmMain::progressReportsItsValue() {
     frmMain w;
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control(w, QStringLiteral("picProgress")));
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widgetOf(w, MainControl::picProgress));
     QCOMPARE(a->role(), QAccessible::ProgressBar);
     QAccessibleValueInterface* value = a->valueInterface();
     QVERIFY(value);
@@ -468,7 +470,8 @@ void tst_frmMain::wholeSplitFromTheKeyboard() {
     key(Qt::Key_Tab);
     key(Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0.25"));
-    for (int i = 0; i < 20 && QApplication::focusWidget()->objectName() != QLatin1String("Picture4"); ++i)
+    QWidget* start = widgetOf(w, MainControl::Picture4);
+    for (int i = 0; i < 20 && QApplication::focusWidget() != start; ++i)
         key(Qt::Key_Tab);
 
     // The outcome box is answered with Enter, whenever it comes.
@@ -486,9 +489,9 @@ void tst_frmMain::wholeSplitFromTheKeyboard() {
     QTRY_VERIFY(!QApplication::activeModalWidget());
     // The focus is back on the start button, shown, and Tab goes on from there.
     QTRY_VERIFY(QApplication::focusWidget());
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Picture4"));
+    QCOMPARE(QApplication::focusWidget(), start);
     key(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("imgTab_0"));
+    QCOMPARE(QApplication::focusWidget(), widgetOf(w, MainControl::imgTab_0));
     QVERIFY(QFile::exists(source.fileName() + QStringLiteral(".003")));
     QVERIFY(!QFile::exists(source.fileName() + QStringLiteral(".004")));
 }

@@ -1,4 +1,5 @@
 // The window on a screen with a device pixel ratio of 2: same logical places, sharper pictures.
+#include "gui/support/Widgets.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CPictureBox.h"
 #include "ui/widgets/Skin.h"
@@ -6,6 +7,9 @@
 #include <QtTest>
 
 namespace {
+
+using Layout::MainControl;
+using enum Layout::MainControl;
 
 // Aligned 2 x 2 blocks of device pixels that are not one colour. A 1x picture doubled has none: every
 // one of them is detail that only a drawing made for the dense screen can carry.
@@ -35,6 +39,7 @@ private slots:
     void picturesCarryFinerDetail_data();
     void picturesCarryFinerDetail();
     void progressBarEndsOnADevicePixel();
+    void splitPanelBorderIsWhole();
     void handCursorHasAFinerImage();
 };
 
@@ -43,38 +48,39 @@ void tst_HiDpi::initTestCase() {
 }
 
 void tst_HiDpi::logicalPlacesStay_data() {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("control"); // OnWindow for the window itself
     QTest::addColumn<QRect>("geometry");
-    QTest::newRow("frmMain") << "frmMain" << QRect(0, 0, 289, 148);
-    QTest::newRow("Image1, sized by its picture") << "Image1" << QRect(37, -2, 114, 22);
-    QTest::newRow("Picture1, sized by its picture") << "Picture1" << QRect(208, 0, 61, 29);
-    QTest::newRow("imgTab_0, sized by its picture") << "imgTab_0" << QRect(216, 0, 73, 32);
+    QTest::newRow("the window") << Layout::OnWindow << QRect(0, 0, 289, 148);
+    QTest::newRow("title, sized by its picture") << int(Image1) << QRect(37, -2, 114, 22);
+    QTest::newRow("path caption, sized by its picture") << int(Picture1) << QRect(209, 1, 61, 29);
+    QTest::newRow("split tab, sized by its picture") << int(imgTab_0) << QRect(216, 0, 73, 32);
 }
 
 void tst_HiDpi::logicalPlacesStay() {
-    QFETCH(QString, name);
+    QFETCH(int, control);
     QFETCH(QRect, geometry);
     frmMain w;
-    QWidget* control = name == QLatin1String("frmMain") ? &w : w.findChild<QWidget*>(name);
-    QVERIFY(control);
-    QCOMPARE(QRect(control == &w ? QPoint() : control->pos(), control->size()), geometry);
+    QWidget* widget = control == Layout::OnWindow ? &w : widgetOf(w, MainControl(control));
+    QVERIFY(widget);
+    QCOMPARE(QRect(widget == &w ? QPoint() : widget->pos(), widget->size()), geometry);
 }
 
 void tst_HiDpi::picturesCarryFinerDetail_data() {
-    QTest::addColumn<QString>("name");
-    for (const char* name :
-         {"imgTab_0", "imgTab_1", "Image1", "imgExit", "imgInfo", "Picture1", "Picture2", "Picture3", "Picture4"})
-        QTest::newRow(name) << QString::fromLatin1(name);
+    QTest::addColumn<int>("control");
+    for (const MainControl control : Layout::controls<MainControl>()) {
+        if (*Layout::of(control).picture)
+            QTest::newRow(Layout::of(control).name) << int(control);
+    }
 }
 
 void tst_HiDpi::picturesCarryFinerDetail() {
-    QFETCH(QString, name);
+    QFETCH(int, control);
     frmMain w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QWidget* control = w.findChild<QWidget*>(name);
-    const QImage shown = grabAtRatio(*control);
-    QCOMPARE(shown.size(), control->size() * 2);
+    QWidget* picture = widgetOf(w, MainControl(control));
+    const QImage shown = grabAtRatio(*picture);
+    QCOMPARE(shown.size(), picture->size() * 2);
     QVERIFY2(finerThanOnePixel(shown) > 0, "the picture is its 1x art doubled");
 }
 
@@ -82,7 +88,7 @@ void tst_HiDpi::progressBarEndsOnADevicePixel() {
     // 33 % ends at 81.15: on column 81 of a 1x box, on device column 162 (not 163) of a 2x one.
     frmMain w;
     w.spProg(33);
-    auto* box = w.findChild<CPictureBox*>(QStringLiteral("picProgress"));
+    auto* box = widgetOf<CPictureBox>(w, picProgress);
     const QImage shown = grabAtRatio(*box);
     const int row = 2 * (1 + 7);
     QCOMPARE(shown.pixel(2 + 162, row), qRgb(128, 128, 128));
@@ -90,6 +96,21 @@ void tst_HiDpi::progressBarEndsOnADevicePixel() {
     QCOMPARE(shown.pixel(2 + 2 * 30, row), qRgb(0, 0, 0));
     QCOMPARE(shown.pixel(2 + 2 * 30 + 1, row), qRgb(0, 0, 0));
     QVERIFY2(finerThanOnePixel(shown.copy(2, 2, 2 * 29, 2 * 15)) > 0, "the figure is drawn at 1x and doubled");
+}
+
+// The panel's controls lie inside its border, which is one pixel of the design, unbroken at 96 and 192 dpi.
+void tst_HiDpi::splitPanelBorderIsWhole() {
+    frmMain w;
+    QWidget* panel = widgetOf(w, picCHolder_0);
+    for (const int ratio : {1, 2}) {
+        QImage drawn(panel->size() * ratio, QImage::Format_RGB32);
+        drawn.setDevicePixelRatio(ratio);
+        panel->render(&drawn);
+        for (int y = drawn.height() - ratio; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                QVERIFY2(drawn.pixel(x, y) == qRgb(0, 0, 0),
+                         qPrintable(QStringLiteral("%1 %2,%3").arg(ratio).arg(x).arg(y)));
+    }
 }
 
 void tst_HiDpi::handCursorHasAFinerImage() {

@@ -1,3 +1,4 @@
+#include "gui/support/Widgets.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CPictureBox.h"
 
@@ -16,7 +17,7 @@ QRgb shown(const QImage& box, int x, int y) {
 }
 
 QImage render(frmMain& window) {
-    return window.findChild<CPictureBox*>(QStringLiteral("picProgress"))->grab().toImage();
+    return widgetOf<CPictureBox>(window, Layout::MainControl::picProgress)->grab().toImage();
 }
 
 int inkIn(const QImage& box, const QRect& area) {
@@ -108,7 +109,7 @@ void tst_spProg::loadPictureShowsOnFirstShow() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QImage whole = window.grab().toImage();
-    auto* box = window.findChild<CPictureBox*>(QStringLiteral("picProgress"));
+    auto* box = widgetOf<CPictureBox>(window, Layout::MainControl::picProgress);
     const QPoint origin = box->geometry().topLeft() + QPoint(1, 1);
     QCOMPARE(whole.pixel(origin + QPoint(30, MidRow)) | 0xFF000000, Black);
     QCOMPARE(whole.pixel(origin + QPoint(31, MidRow)) | 0xFF000000, Silver);
@@ -157,7 +158,7 @@ void tst_spProg::textsFitWithEachFace() {
     QVERIFY(inkIn(box, QRect(3, 1, 26, 13)) > 0);
     QCOMPARE(inkIn(box, QRect(29, 0, 1, 15)), 0);
 
-    auto* unit = window.findChild<QWidget*>(QStringLiteral("Label_2"));
+    auto* unit = widgetOf(window, Layout::MainControl::Label_2);
     const int width = unit->width();
     unit->resize(width + 8, unit->height());
     const QImage label = unit->grab().toImage();

@@ -2,6 +2,7 @@
 #include "engine/modFHand.h"
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/TestFiles.h"
+#include "gui/support/Widgets.h"
 #include "ui/main/DockProgress.h"
 #include "ui/main/frmMain.h"
 
@@ -50,11 +51,14 @@ QStringList seriesNames(const QString& name, int count) {
     return names;
 }
 
-template <typename T> T* control(frmMain& window, const char* name) {
-    return window.findChild<T*>(QLatin1String(name));
+using Layout::MainControl;
+using enum Layout::MainControl;
+
+template <typename T> T* control(frmMain& window, MainControl name) {
+    return widgetOf<T>(window, name);
 }
 
-void click(frmMain& window, const char* name) {
+void click(frmMain& window, MainControl name) {
     QWidget* target = control<QWidget>(window, name);
     QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
 }
@@ -143,7 +147,7 @@ struct EngineProbe {
 
 // Lets the window's event loop run until the start button is back on: the outcome box (if any) was closed.
 bool runEnds(frmMain& window) {
-    QWidget* start = control<QWidget>(window, "Picture4");
+    QWidget* start = control<QWidget>(window, Picture4);
     return QTest::qWaitFor([start] { return start->isEnabled(); }, 60000);
 }
 
@@ -243,8 +247,8 @@ void tst_StartAction::cleanup() {
 
 void tst_StartAction::typePath(Mode mode, const QString& text) {
     if (mode == Mode::Join)
-        click(*m_window, "imgTab_1");
-    control<QLineEdit>(*m_window, mode == Mode::Split ? "txtSFName" : "txtSegfname")->setText(text);
+        click(*m_window, imgTab_1);
+    control<QLineEdit>(*m_window, mode == Mode::Split ? txtSFName : txtSegfname)->setText(text);
 }
 
 void tst_StartAction::outcome_data() {
@@ -292,7 +296,7 @@ void tst_StartAction::outcome() {
     prepare(dir(), name, bytes, setup);
     const QString whole = dir().filePath(name);
     typePath(mode, typed.arg(whole));
-    control<QLineEdit>(*m_window, "txtSegSize")->setText(sizeText);
+    control<QLineEdit>(*m_window, txtSegSize)->setText(sizeText);
     const bool succeeds = !title.startsWith(QLatin1String("Aik"));
     const bool wholeAfter = mode == Mode::Split || succeeds || setup == Setup::PiecesAndOutput;
 
@@ -303,13 +307,13 @@ void tst_StartAction::outcome() {
                 QTest::qWait(20);
         };
     ModalCatcher catcher;
-    click(*m_window, "Picture4");
+    click(*m_window, Picture4);
     QVERIFY(runEnds(*m_window));
 
     catcher.compareOnlyOutcomeBox(title, text, m_window.get());
     if (QTest::currentTestFailed())
         return;
-    QVERIFY(control<QWidget>(*m_window, "Picture4")->isEnabled());
+    QVERIFY(control<QWidget>(*m_window, Picture4)->isEnabled());
 
     QStringList expected = seriesNames(name, piecesAfter);
     if (!wholeAfter)
@@ -323,8 +327,7 @@ void tst_StartAction::outcome() {
             joined += readFile(whole + QStringLiteral(".%1").arg(i, 3, 10, QLatin1Char('0')));
         QCOMPARE(joined, content(bytes));
     }
-    QCOMPARE(control<QLineEdit>(*m_window, mode == Mode::Split ? "txtSFName" : "txtSegfname")->text(),
-             typed.arg(whole));
+    QCOMPARE(control<QLineEdit>(*m_window, mode == Mode::Split ? txtSFName : txtSegfname)->text(), typed.arg(whole));
 
     // The dock: rising progress while the run goes, urgent after a failure until its box is answered, then
     // nothing shown.
@@ -361,20 +364,20 @@ void tst_StartAction::busyWhileRunning() {
     const QString whole = dir().filePath(QStringLiteral("a.bin"));
     typePath(mode, mode == Mode::Split ? whole : whole + QStringLiteral(".001"));
     if (mode == Mode::Split)
-        control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
+        control<QLineEdit>(*m_window, txtSegSize)->setText(QStringLiteral("0.1"));
 
     EngineProbe& probe = *m_probe;
     QList<bool> enabledSeen;
     probe.onProgress = [&](int call) {
-        QWidget* start = control<QWidget>(*m_window, "Picture4");
+        QWidget* start = control<QWidget>(*m_window, Picture4);
         enabledSeen << start->isEnabled();
         if (call == 1) {
-            click(*m_window, "Picture4");
-            click(*m_window, mode == Mode::Split ? "imgTab_1" : "imgTab_0");
+            click(*m_window, Picture4);
+            click(*m_window, mode == Mode::Split ? imgTab_1 : imgTab_0);
         }
     };
     ModalCatcher catcher;
-    click(*m_window, "Picture4");
+    click(*m_window, Picture4);
     QVERIFY(runEnds(*m_window));
 
     QCOMPARE(probe.entries.load(), 1);
@@ -390,7 +393,7 @@ void tst_StartAction::busyWhileRunning() {
         QCOMPARE(catcher.boxes.first().text, joinSuccessText(250));
         QCOMPARE(readFile(whole), content(250000));
     }
-    QVERIFY(control<QWidget>(*m_window, "Picture4")->isEnabled());
+    QVERIFY(control<QWidget>(*m_window, Picture4)->isEnabled());
 }
 
 void tst_StartAction::closeDuringRun_data() {
@@ -412,7 +415,7 @@ void tst_StartAction::closeDuringRun() {
     const QString whole = dir().filePath(QStringLiteral("a.bin"));
     typePath(mode, mode == Mode::Split ? whole : whole + QStringLiteral(".001"));
     if (mode == Mode::Split)
-        control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
+        control<QLineEdit>(*m_window, txtSegSize)->setText(QStringLiteral("0.1"));
 
     EngineProbe& probe = *m_probe;
     frmMain& window = *m_window;
@@ -423,13 +426,13 @@ void tst_StartAction::closeDuringRun() {
             return;
         // The close waits for the engine's clean-up, the window meanwhile hidden.
         if (byExitImage)
-            click(window, "imgExit");
+            click(window, imgExit);
         else
             QVERIFY(!window.close());
         QVERIFY(!window.isVisible());
     };
     ModalCatcher catcher;
-    click(window, "Picture4");
+    click(window, Picture4);
     QVERIFY(closesAfterRun(m_window));
 
     QCOMPARE(progressCalls, 4);
@@ -438,19 +441,19 @@ void tst_StartAction::closeDuringRun() {
 }
 
 void tst_StartAction::closeWhileDialogOpenInRun_data() {
-    QTest::addColumn<QString>("opened");
-    QTest::newRow("About window") << "imgInfo";
-    QTest::newRow("Open dialog") << "lblBrowse";
+    QTest::addColumn<int>("opened");
+    QTest::newRow("About window") << int(imgInfo);
+    QTest::newRow("Open dialog") << int(lblBrowse);
 }
 
 // A modal window opened from inside the run is still open when the close comes: it ends normally, then
 // the run stops.
 void tst_StartAction::closeWhileDialogOpenInRun() {
-    QFETCH(QString, opened);
+    QFETCH(int, opened);
     prepare(dir(), QStringLiteral("a.bin"), 250000, Setup::Source);
     const QString whole = dir().filePath(QStringLiteral("a.bin"));
     typePath(Mode::Split, whole);
-    control<QLineEdit>(*m_window, "txtSegSize")->setText(QStringLiteral("0.1"));
+    control<QLineEdit>(*m_window, txtSegSize)->setText(QStringLiteral("0.1"));
 
     frmMain& window = *m_window;
     RecordingDialogs& dialog = *m_dialogs;
@@ -468,15 +471,15 @@ void tst_StartAction::closeWhileDialogOpenInRun() {
     m_probe->onProgress = [&](int call) {
         if (call != 2)
             return;
-        click(window, opened.toLatin1().constData());
-        chosen = control<QLineEdit>(window, "txtSFName")->text();
+        click(window, MainControl(opened));
+        chosen = control<QLineEdit>(window, txtSFName)->text();
     };
-    click(window, "Picture4");
+    click(window, Picture4);
     QVERIFY(closesAfterRun(m_window));
 
     QCOMPARE(catcher.boxes.size(), 0);
     QCOMPARE(filesIn(dir()), QStringList{QStringLiteral("a.bin")});
-    if (opened == QLatin1String("lblBrowse"))
+    if (MainControl(opened) == lblBrowse)
         QCOMPARE(chosen, QStringLiteral("/picked.bin"));
     else
         QCOMPARE(catcher.otherModals, 1);

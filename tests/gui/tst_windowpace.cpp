@@ -5,6 +5,7 @@
 #include "engine/modFHand.h"
 #include "gui/support/ModalCatcher.h"
 #include "gui/support/TestFiles.h"
+#include "gui/support/Widgets.h"
 #include "ui/main/frmMain.h"
 #include "ui/widgets/CPictureBox.h"
 
@@ -75,7 +76,7 @@ private:
 // The percentage the progress box shows, as a screen reader hears it.
 int shownPercent(frmMain& window) {
     QAccessibleInterface* box =
-        QAccessible::queryAccessibleInterface(window.findChild<QWidget*>(QStringLiteral("picProgress")));
+        QAccessible::queryAccessibleInterface(widgetOf(window, Layout::MainControl::picProgress));
     return box && box->valueInterface() ? box->valueInterface()->currentValue().toInt() : -1;
 }
 
@@ -105,7 +106,7 @@ void tst_WindowPace::sameValueAfterDisturbanceDrawsAgain_data() {
 void tst_WindowPace::sameValueAfterDisturbanceDrawsAgain() {
     QFETCH(Disturbance, disturbance);
     frmMain window;
-    auto* box = window.findChild<CPictureBox*>(QStringLiteral("picProgress"));
+    auto* box = widgetOf<CPictureBox>(window, Layout::MainControl::picProgress);
     window.spProg(45);
     switch (disturbance) {
     case Disturbance::CanvasRemade:
@@ -168,11 +169,11 @@ void tst_WindowPace::slowDevice() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     if (mode == Mode::Join)
-        QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgTab_1")), Qt::LeftButton, {}, QPoint(5, 5));
-    window.findChild<QLineEdit*>(QStringLiteral("txtSFName"))->setText(whole);
-    window.findChild<QLineEdit*>(QStringLiteral("txtSegSize"))->setText(QStringLiteral("1"));
-    window.findChild<QLineEdit*>(QStringLiteral("txtSegfname"))->setText(pieceName(whole, 1));
-    QWidget* start = window.findChild<QWidget*>(QStringLiteral("Picture4"));
+        QTest::mouseClick(widgetOf(window, Layout::MainControl::imgTab_1), Qt::LeftButton, {}, QPoint(5, 5));
+    widgetOf<QLineEdit>(window, Layout::MainControl::txtSFName)->setText(whole);
+    widgetOf<QLineEdit>(window, Layout::MainControl::txtSegSize)->setText(QStringLiteral("1"));
+    widgetOf<QLineEdit>(window, Layout::MainControl::txtSegfname)->setText(pieceName(whole, 1));
+    QWidget* start = widgetOf(window, Layout::MainControl::Picture4);
 
     ModalCatcher catcher;
     GapMeter gaps;
@@ -186,7 +187,7 @@ void tst_WindowPace::slowDevice() {
         QTest::qWait(300);
         QElapsedTimer exit;
         exit.start();
-        QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgExit")), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(widgetOf(window, Layout::MainControl::imgExit), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!window.isVisible());
         const qint64 hiddenMs = exit.elapsed();
         QVERIFY(QTest::qWaitFor([&] { return closing.isNull(); }, GiveUpMs));
@@ -297,14 +298,15 @@ int runUntilSessionEnds(const QString& path) {
     window.show();
     const bool join = path.endsWith(QLatin1String(".001"));
     if (join)
-        QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgTab_1")), Qt::LeftButton, {}, QPoint(5, 5));
-    window.findChild<QLineEdit*>(QLatin1String(join ? "txtSegfname" : "txtSFName"))->setText(path);
-    window.findChild<QLineEdit*>(QStringLiteral("txtSegSize"))->setText(QStringLiteral("1"));
-    QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("Picture4")), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(widgetOf(window, Layout::MainControl::imgTab_1), Qt::LeftButton, {}, QPoint(5, 5));
+    widgetOf<QLineEdit>(window, join ? Layout::MainControl::txtSegfname : Layout::MainControl::txtSFName)
+        ->setText(path);
+    widgetOf<QLineEdit>(window, Layout::MainControl::txtSegSize)->setText(QStringLiteral("1"));
+    QTest::mouseClick(widgetOf(window, Layout::MainControl::Picture4), Qt::LeftButton, {}, QPoint(5, 5));
     QTimer exit;
     QObject::connect(&exit, &QTimer::timeout, &window, [&] {
         if (qEnvironmentVariableIsSet("ZARVEL_SESSION_EXIT") && running.exchange(false))
-            QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("imgExit")), Qt::LeftButton, {}, {5, 5});
+            QTest::mouseClick(widgetOf(window, Layout::MainControl::imgExit), Qt::LeftButton, {}, {5, 5});
     });
     exit.start(1);
     const int code = QApplication::exec();

@@ -26,6 +26,10 @@
 
 namespace {
 
+using Layout::AboutControl;
+using Layout::MainControl;
+using enum Layout::MainControl;
+
 std::wstring wide(const std::string& utf8) {
     const std::u16string text = WideText::fromUtf8(utf8);
     return std::wstring(text.begin(), text.end());
@@ -63,8 +67,8 @@ void click(HWND control, UINT down = WM_LBUTTONDOWN) {
 
 // The mode by what the user sees: the panel in front.
 Mode frontMode(const frmMain& window) {
-    for (HWND w = GetWindow(window.control("picCHolder_1"), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == window.control("picCHolder_0"))
+    for (HWND w = GetWindow(window.control(picCHolder_1), GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == window.control(picCHolder_0))
             return Mode::Join;
     }
     return Mode::Split;
@@ -163,8 +167,8 @@ std::wstring startAndAnswer(frmMain& window, const std::string& boxTitle) {
             Sleep(20);
         }
     });
-    click(window.control("Picture4"));
-    EXPECT_TRUE(pumpUntil([&] { return answered && IsWindowEnabled(window.control("Picture4")); }));
+    click(window.control(Picture4));
+    EXPECT_TRUE(pumpUntil([&] { return answered && IsWindowEnabled(window.control(Picture4)); }));
     answered = true;
     answerer.join();
     return text;
@@ -191,14 +195,16 @@ protected:
 
 TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsTextAndBorder) {
     ASSERT_EQ(window.dpi(), 96u);
-    for (const Layout::Control& control : Layout::mainWindow()) {
+    for (const MainControl id : Layout::controls<MainControl>()) {
+        const Layout::Control& control = Layout::of(id);
         SCOPED_TRACE(control.name);
-        HWND hwnd = window.control(control.name);
+        HWND hwnd = window.control(id);
         RECT place{};
         GetWindowRect(hwnd, &place);
         MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
-        EXPECT_EQ(place.left, Layout::px(control.place.left));
-        EXPECT_EQ(place.top, Layout::px(control.place.top));
+        const int inPanel = control.parent == Layout::OnWindow ? 0 : 1; // inside the panel's border
+        EXPECT_EQ(place.left, Layout::px(control.place.left) + inPanel);
+        EXPECT_EQ(place.top, Layout::px(control.place.top) + inPanel);
         EXPECT_EQ(place.right - place.left, Layout::px(control.place.width));
         EXPECT_EQ(place.bottom - place.top, Layout::px(control.place.height));
         if (control.kind == Layout::Kind::TextBox || control.kind == Layout::Kind::Label) {
@@ -207,7 +213,7 @@ TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsTextAndBorder) {
         // A flat box: one line, then the box's own ground. A themed sunken edge looks alike, so its style is read.
         if (control.kind == Layout::Kind::TextBox && control.look.border == Layout::Border::Flat) {
             EXPECT_EQ(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
-            if (std::string(control.parent) == "picCHolder_0") {
+            if (control.parent == int(Layout::rowOf(picCHolder_0))) {
                 RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
                 HDC dc = GetWindowDC(hwnd);
                 EXPECT_EQ(GetPixel(dc, 1, 5), GetSysColor(COLOR_WINDOW));
@@ -217,17 +223,32 @@ TEST_F(FrmMainTest, EveryControlAtItsPlaceWithItsTextAndBorder) {
     }
 }
 
+// The split panel's border is one pixel of the design, unbroken at every density: its controls lie inside it.
 TEST_F(FrmMainTest, AnotherDensityRemakesTheControlsKeepingTheirTexts) {
-    click(window.control("imgTab_1"));
-    SetWindowTextW(window.control("txtSegfname"), L"C:\\kept.001");
+    const auto expectWholeBorder = [this](int thickness) {
+        HWND panel = window.control(picCHolder_0);
+        RedrawWindow(panel, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RECT inside{};
+        GetClientRect(panel, &inside);
+        HDC dc = GetDC(panel);
+        for (int y = inside.bottom - thickness; y < inside.bottom; ++y)
+            for (int x = 0; x < inside.right; ++x)
+                EXPECT_EQ(GetPixel(dc, x, y), RGB(0, 0, 0)) << thickness << ": " << x << "," << y;
+        ReleaseDC(panel, dc);
+    };
+    expectWholeBorder(1);
+    click(window.control(imgTab_1));
+    SetWindowTextW(window.control(txtSegfname), L"C:\\kept.001");
     RECT suggested{0, 0, 2 * 289, 2 * 148};
     SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
-    const Layout::Control& box = Layout::find(Layout::mainWindow(), "txtSegfname");
+    const Layout::Control& box = Layout::of(txtSegfname);
     RECT place{};
-    GetWindowRect(window.control("txtSegfname"), &place);
+    GetWindowRect(window.control(txtSegfname), &place);
     EXPECT_EQ(place.right - place.left, 2 * Layout::px(box.place.width));
-    EXPECT_EQ(textOf(window.control("txtSegfname")), L"C:\\kept.001");
+    EXPECT_EQ(textOf(window.control(txtSegfname)), L"C:\\kept.001");
     EXPECT_EQ(frontMode(window), Mode::Join);
+    click(window.control(imgTab_0));
+    expectWholeBorder(2);
 }
 
 // Each row on a fresh window, by the messages the system sends for the mouse and the keyboard; what it shows
@@ -248,15 +269,15 @@ TEST_F(FrmMainTest, BehaviourRowsPlayedWithWindowMessages) {
         EXPECT_EQ(focusNow(), fresh.control(row.focusAfter));
         EXPECT_EQ(cuesShown(fresh.hwnd()), row.cuesAfter);
         EXPECT_EQ(frontMode(fresh), row.modeAfter);
-        if (row.focusAfter == "picCHolder_0" && row.modeAfter == Mode::Split) {
-            EXPECT_EQ(frameDrawn(fresh.control("picCHolder_0")), row.cuesAfter);
+        if (row.focusAfter == picCHolder_0 && row.modeAfter == Mode::Split) {
+            EXPECT_EQ(frameDrawn(fresh.control(picCHolder_0)), row.cuesAfter);
         }
     }
 }
 
 TEST_F(FrmMainTest, DropTakesTheFirstFile) {
     const std::wstring files = std::wstring(L"C:\\in\\p\u0627\u0631.bin") + L'\0' + L"C:\\second.bin" + L'\0' + L'\0';
-    for (const char* box : {"txtSFName", "txtSegfname"}) {
+    for (const MainControl box : {txtSFName, txtSegfname}) {
         HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + files.size() * sizeof(wchar_t));
         auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
         header->pFiles = sizeof(DROPFILES);
@@ -264,7 +285,7 @@ TEST_F(FrmMainTest, DropTakesTheFirstFile) {
         memcpy(header + 1, files.data(), files.size() * sizeof(wchar_t));
         GlobalUnlock(drop);
         SendMessageW(window.control(box), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-        EXPECT_EQ(textOf(window.control(box)), L"C:\\in\\p\u0627\u0631.bin") << box;
+        EXPECT_EQ(textOf(window.control(box)), L"C:\\in\\p\u0627\u0631.bin") << Layout::of(box).name;
     }
 }
 
@@ -300,16 +321,16 @@ TEST_F(FrmMainTest, ProgressDrawnAsTheBarOfItsPercentage) {
 
 TEST_F(FrmMainTest, SplitThenJoinThroughTheStartButton) {
     const Folder folder(L"zarvel-frmmain-\u0641\u0627\u0626\u0644", 2'500'000);
-    SetWindowTextW(window.control("txtSFName"), folder.source.wstring().c_str());
-    SetWindowTextW(window.control("txtSegSize"), L"1");
+    SetWindowTextW(window.control(txtSFName), folder.source.wstring().c_str());
+    SetWindowTextW(window.control(txtSegSize), L"1");
     EXPECT_EQ(startAndAnswer(window, Messages::title(Messages::Outcome::SplitSuccess)),
               wide(Messages::prompt(Messages::Outcome::SplitSuccess, 3)));
     // The focus goes back to the button the click gave it to, not to the bare window.
-    EXPECT_EQ(GetFocus(), window.control("Picture4"));
+    EXPECT_EQ(GetFocus(), window.control(Picture4));
 
     std::filesystem::remove(folder.source);
-    click(window.control("imgTab_1"));
-    SetWindowTextW(window.control("txtSegfname"), modFHand::PieceName(folder.source, 1).wstring().c_str());
+    click(window.control(imgTab_1));
+    SetWindowTextW(window.control(txtSegfname), modFHand::PieceName(folder.source, 1).wstring().c_str());
     EXPECT_EQ(startAndAnswer(window, Messages::title(Messages::Outcome::JoinSuccess)),
               wide(Messages::prompt(Messages::Outcome::JoinSuccess, 3)));
     std::ifstream joined(folder.source, std::ios::binary);
@@ -328,9 +349,9 @@ TEST_F(FrmMainTest, CloseDuringARunStopsItAndGoesWithoutABox) {
     auto running = std::make_unique<frmMain>(engine);
     HWND hwnd = running->hwnd();
     ShowWindow(hwnd, SW_SHOW);
-    SetWindowTextW(running->control("txtSFName"), L"C:\\any.bin");
-    SetWindowTextW(running->control("txtSegSize"), L"1");
-    click(running->control("Picture4"));
+    SetWindowTextW(running->control(txtSFName), L"C:\\any.bin");
+    SetWindowTextW(running->control(txtSegSize), L"1");
+    click(running->control(Picture4));
     SendMessageW(hwnd, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindowVisible(hwnd));
     EXPECT_TRUE(pumpUntil([&] { return !IsWindow(hwnd); }));
@@ -352,15 +373,16 @@ TEST_F(FrmMainTest, AboutStaysModalOverARunThatEndsAndClosesOnAltO) {
     };
     frmMain running(engine, false);
     ShowWindow(running.hwnd(), SW_SHOW);
-    SetWindowTextW(running.control("txtSegSize"), L"1");
-    click(running.control("Picture4"));
-    const auto at = [](const char* name, int right, int below) {
-        const Layout::Twips& place = Layout::find(Layout::aboutWindow(), name).place;
+    SetWindowTextW(running.control(txtSegSize), L"1");
+    click(running.control(Picture4));
+    const auto at = [](AboutControl control, int right, int below) {
+        const Layout::Twips& place = Layout::of(control).place;
         return POINT{Layout::px(place.left + right), Layout::px(place.top + below)};
     };
-    const std::pair<POINT, int> pixels[] = {{at("cmdOK", 30, 375), COLOR_ACTIVEBORDER},
-                                            {at("Line1", 75, 0), COLOR_BTNSHADOW},
-                                            {at("Label_3", 1920, 225), COLOR_ACTIVEBORDER}}; // past the link's text
+    const std::pair<POINT, int> pixels[] = {
+        {at(AboutControl::cmdOK, 30, 375), COLOR_ACTIVEBORDER},
+        {at(AboutControl::Line1, 75, 0), COLOR_BTNSHADOW},
+        {at(AboutControl::Label_3, 1920, 225), COLOR_ACTIVEBORDER}}; // past the link's text
     bool boxUnderAbout = true, ownerEnabled = true, closedByAltO = false;
     std::atomic<bool> done{false};
     std::thread user([&] {
@@ -392,9 +414,9 @@ TEST_F(FrmMainTest, AboutStaysModalOverARunThatEndsAndClosesOnAltO) {
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         done = true;
     });
-    PostMessageW(running.control("imgInfo"), WM_LBUTTONDOWN, 0, MAKELPARAM(3, 3));
-    PostMessageW(running.control("imgInfo"), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-    EXPECT_TRUE(pumpUntil([&] { return done && IsWindowEnabled(running.control("Picture4")); }));
+    PostMessageW(running.control(imgInfo), WM_LBUTTONDOWN, 0, MAKELPARAM(3, 3));
+    PostMessageW(running.control(imgInfo), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_TRUE(pumpUntil([&] { return done && IsWindowEnabled(running.control(Picture4)); }));
     user.join();
     EXPECT_FALSE(boxUnderAbout);
     EXPECT_FALSE(ownerEnabled);
@@ -420,9 +442,9 @@ TEST_F(FrmMainTest, SessionEndDuringARunReturnsOnceTheEngineHasCleanedUp) {
     };
     frmMain running(engine, false);
     ShowWindow(running.hwnd(), SW_SHOW);
-    SetWindowTextW(running.control("txtSFName"), folder.source.wstring().c_str());
-    SetWindowTextW(running.control("txtSegSize"), L"1");
-    click(running.control("Picture4"));
+    SetWindowTextW(running.control(txtSFName), folder.source.wstring().c_str());
+    SetWindowTextW(running.control(txtSegSize), L"1");
+    click(running.control(Picture4));
     ASSERT_TRUE(pumpUntil([&] { return writing.load(); }));
     ASSERT_GT(folder.names().size(), 1u);
     EXPECT_EQ(SendMessageW(running.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
@@ -496,14 +518,14 @@ TEST_F(FrmMainTest, TaskbarButtonFollowsTheRun) {
     });
     ShowWindow(running.hwnd(), SW_SHOW);
     SendMessageW(running.hwnd(), TaskbarButton::createdMessage(), 0, 0);
-    click(running.control("imgTab_1"));
+    click(running.control(imgTab_1));
     std::vector<RecordingTaskbar::Call> atTheBox;
     std::thread answerer([&] {
         HWND box = waitFor([] { return FindWindowW(L"#32770", nullptr); });
         atTheBox = taskbar.calls;
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
-    click(running.control("Picture4"));
+    click(running.control(Picture4));
     EXPECT_TRUE(pumpUntil([&] { return !taskbar.calls.empty() && taskbar.calls.back().value == 10; }));
     step = 10;
     EXPECT_TRUE(pumpUntil([&] { return taskbar.calls.back().value == 60; }));
@@ -512,7 +534,7 @@ TEST_F(FrmMainTest, TaskbarButtonFollowsTheRun) {
     ASSERT_EQ(taskbar.calls.size(), before + 1);
     EXPECT_EQ(taskbar.calls.back().value, 60u);
     step = 100;
-    EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(running.control("Picture4")) != FALSE; }));
+    EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(running.control(Picture4)) != FALSE; }));
     answerer.join();
     ASSERT_FALSE(atTheBox.empty());
     EXPECT_EQ(atTheBox.back().state, TBPF_ERROR);
@@ -523,6 +545,63 @@ TEST_F(FrmMainTest, TaskbarButtonFollowsTheRun) {
             EXPECT_GE(taskbar.calls[i].value, taskbar.calls[i - 1].value);
         }
     }
+}
+
+// Records the values screen readers are given, in place of the system's property service (Wine's is a stub).
+// One calling convention on x64, so the overrides need not name it.
+class RecordingProperties : public IAccPropServices {
+public:
+    std::vector<std::pair<HWND, std::wstring>> values;
+
+    HRESULT SetHwndPropStr(HWND hwnd, DWORD object, DWORD child, MSAAPROPID property, LPCWSTR text) override {
+        if (object == DWORD(OBJID_CLIENT) && child == CHILDID_SELF && property == PROPID_ACC_VALUE)
+            values.emplace_back(hwnd, text);
+        return S_OK;
+    }
+    HRESULT QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return 1; }
+    ULONG Release() override { return 1; }
+    HRESULT SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+    HRESULT SetPropServer(const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*, AnnoScope) override {
+        return E_NOTIMPL;
+    }
+    HRESULT ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override { return E_NOTIMPL; }
+    HRESULT SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+    HRESULT SetHwndPropServer(HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*, AnnoScope) override {
+        return E_NOTIMPL;
+    }
+    HRESULT ClearHwndProps(HWND, DWORD, DWORD, const MSAAPROPID*, int) override { return E_NOTIMPL; }
+    HRESULT ComposeHwndIdentityString(HWND, DWORD, DWORD, BYTE**, DWORD*) override { return E_NOTIMPL; }
+    HRESULT DecomposeHwndIdentityString(const BYTE*, DWORD, HWND*, DWORD*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT SetHmenuProp(HMENU, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+    HRESULT SetHmenuPropStr(HMENU, DWORD, MSAAPROPID, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT SetHmenuPropServer(HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*, AnnoScope) override {
+        return E_NOTIMPL;
+    }
+    HRESULT ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override { return E_NOTIMPL; }
+    HRESULT ComposeHmenuIdentityString(HMENU, DWORD, BYTE**, DWORD*) override { return E_NOTIMPL; }
+    HRESULT DecomposeHmenuIdentityString(const BYTE*, DWORD, HMENU*, DWORD*) override { return E_NOTIMPL; }
+};
+
+// The progress box's value reaches screen readers once per change, each change announced on the box.
+TEST(FrmMainAccessibility, ProgressValueIsToldAndAnnouncedOncePerChange) {
+    RecordingProperties properties;
+    std::vector<HWND> announced;
+    frmMain shown({}, false, {},
+                  {[&] { return &properties; },
+                   [&](DWORD event, HWND hwnd, LONG object, LONG) {
+                       if (event == EVENT_OBJECT_VALUECHANGE && object == OBJID_CLIENT)
+                           announced.push_back(hwnd);
+                   }});
+    for (const std::int16_t percent : {42, 42, 100, 0})
+        shown.spProg(percent);
+    const HWND box = shown.control(picProgress);
+    using Told = std::pair<HWND, std::wstring>;
+    EXPECT_EQ(properties.values, (std::vector<Told>{{box, L"0%"}, {box, L"42%"}, {box, L"100%"}, {box, L"0%"}}));
+    EXPECT_EQ(announced, std::vector<HWND>(properties.values.size(), box));
 }
 
 } // namespace

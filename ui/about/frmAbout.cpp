@@ -21,9 +21,7 @@ class frmAbout::Face : public AboutFace {
 public:
     explicit Face(frmAbout& window) : m_window(window) {}
 
-    void focus(const std::string& control) override {
-        m_window.m_controls.value(QString::fromStdString(control))->setFocus(Qt::OtherFocusReason);
-    }
+    void focus(Layout::frmAbout control) override { m_window.m_controls[control]->setFocus(Qt::OtherFocusReason); }
     void showCues() override { KeyboardFocus::showCues(&m_window); }
     void close() override { m_window.accept(); }
     // Opening the page is a courtesy: whatever fails, the window stays as it is.
@@ -63,23 +61,24 @@ frmAbout::frmAbout(QWidget* owner)
 frmAbout::~frmAbout() = default;
 
 void frmAbout::createControls() {
-    m_controls = LayoutBuilder::build(this, Layout::aboutWindow());
-    auto* ok = static_cast<QPushButton*>(m_controls.value(QStringLiteral("cmdOK")));
+    using Layout::frmAbout;
+    m_controls = LayoutBuilder::Widgets<frmAbout>(this);
+    auto* ok = static_cast<QPushButton*>(m_controls[frmAbout::cmdOK]);
     // Neither default nor cancel, and its Alt letter is the form's to handle.
     ok->setAutoDefault(false);
     ok->setDefault(false);
     ok->setShortcut(QKeySequence());
-    connect(ok, &QPushButton::clicked, this, [this] { m_form->clicked("cmdOK"); });
+    connect(ok, &QPushButton::clicked, this, [this] { m_form->clicked(frmAbout::cmdOK); });
 
-    auto* link = static_cast<CLabel*>(m_controls.value(QStringLiteral("Label_3")));
+    auto* link = static_cast<CLabel*>(m_controls[frmAbout::Label_3]);
     QFont linkFont(QString::fromUtf8(About::LinkFace), About::LinkPoints, About::LinkWeight);
     linkFont.setStyleHint(QFont::Cursive);
     link->setFont(linkFont);
-    connect(link, &CLabel::clicked, this, [this] { m_form->clicked("Label_3"); });
+    connect(link, &CLabel::clicked, this, [this] { m_form->clicked(frmAbout::Label_3); });
 
-    static_cast<CImageBox*>(m_controls.value(QStringLiteral("Image1")))
+    static_cast<CImageBox*>(m_controls[frmAbout::Image1])
         ->setPicture(QIcon(Skin::iconPath()).pixmap(16, 16), CImageBox::Fit::Stretch);
-    for (QWidget* widget : std::as_const(m_controls))
+    for (QWidget* widget : m_controls.all())
         widget->installEventFilter(this);
     installEventFilter(this);
 }
@@ -115,28 +114,28 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmAbout::controlEvent(QWidget* widget, QEvent* event) {
-    const QString name = widget == this ? QString() : widget->objectName();
+    const std::optional<Layout::frmAbout> id = m_controls.controlOf(widget);
     switch (event->type()) {
     case QEvent::KeyPress: {
         // The key's own receiver only: the focused control, or the window while none has the focus.
         QWidget* focused = QApplication::focusWidget();
         if (widget != (focused && isAncestorOf(focused) ? focused : this))
             return false;
-        return m_form->keyPressed(name.toStdString(), InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
+        return m_form->keyPressed(id, InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
     }
     case QEvent::FocusIn:
-        m_form->focusMoved(name.toStdString());
+        m_form->focusMoved(id);
         return false;
     case QEvent::MouseButtonPress:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            m_leftDownOn = name;
+            m_leftDownOn = id;
         return false;
     case QEvent::MouseButtonRelease: {
         // The link is a label: its click is a left press and release over it, as a button's is.
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && std::exchange(m_leftDownOn, QString()) == name &&
-            name == QLatin1String("Label_3") && widget->rect().contains(mouse->position().toPoint()))
-            m_form->clicked(name.toStdString());
+        if (mouse->button() == Qt::LeftButton && std::exchange(m_leftDownOn, std::nullopt) == id &&
+            id == Layout::frmAbout::Label_3 && widget->rect().contains(mouse->position().toPoint()))
+            m_form->clicked(*id);
         return false;
     }
     default:

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/Layout.h"
+#include "ui/widgets/LayoutBuilder.h"
+
 #include <QDialog>
-#include <QHash>
 #include <memory>
 
 class AboutForm;
@@ -30,6 +32,6 @@ private:
 
     std::unique_ptr<Face> m_face;
     std::unique_ptr<AboutForm> m_form;
-    QHash<QString, QWidget*> m_controls;
-    QString m_leftDownOn; // the control a left press started a click on
+    LayoutBuilder::Widgets<Layout::frmAbout> m_controls;
+    std::optional<Layout::frmAbout> m_leftDownOn; // the control a left press started a click on
 };

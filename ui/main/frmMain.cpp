@@ -89,11 +89,11 @@ Mode frmMain::iMode() const {
 }
 
 void frmMain::connectControls() {
-    for (QWidget* widget : std::as_const(m_controls)) {
+    for (QWidget* widget : m_controls.all()) {
         widget->installEventFilter(this);
         // Assistive technology's press on a picture or label is a click.
-        const std::string name = widget->objectName().toStdString();
-        const auto click = [this, name] { m_form->clicked(name); };
+        const Layout::frmMain id = *m_controls.controlOf(widget);
+        const auto click = [this, id] { m_form->clicked(id); };
         if (auto* image = qobject_cast<CImageBox*>(widget))
             connect(image, &CImageBox::clicked, this, click);
         else if (auto* box = qobject_cast<CPictureBox*>(widget))
@@ -101,7 +101,7 @@ void frmMain::connectControls() {
         else if (auto* label = qobject_cast<CLabel*>(widget))
             connect(label, &CLabel::clicked, this, click);
     }
-    for (const char* name : {"txtSFName", "txtSegfname"}) {
+    for (const Layout::frmMain name : {Layout::frmMain::txtSFName, Layout::frmMain::txtSegfname}) {
         auto* box = static_cast<CTextBox*>(control(name));
         box->setOLEDropMode(CTextBox::DropMode::Manual);
         connect(box, &CTextBox::OLEDragDrop, this, [box](QDropEvent* event) { FileSelection::dropInto(box, event); });
@@ -119,17 +119,11 @@ void frmMain::endSession() {
     m_form->endSession();
 }
 
-QWidget* frmMain::control(const std::string& name) const {
-    QWidget* widget = m_controls.value(QString::fromStdString(name));
-    Q_ASSERT_X(widget, "frmMain::control", name.c_str());
-    return widget;
-}
-
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == this) {
         // Keys reach the window itself only while no control has the focus.
         if (event->type() == QEvent::KeyPress && !QApplication::focusWidget())
-            m_form->keyPressed("", InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
+            m_form->keyPressed(std::nullopt, InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
         return false;
     }
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -137,25 +131,27 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmMain::controlEvent(QWidget* widget, QEvent* event) {
-    const std::string name = widget->objectName().toStdString();
+    const std::optional<Layout::frmMain> id = m_controls.controlOf(widget);
+    if (!id)
+        return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        m_form->mousePressed(name, InputEvents::buttonOf(static_cast<QMouseEvent*>(event)->button()));
+        m_form->mousePressed(*id, InputEvents::buttonOf(static_cast<QMouseEvent*>(event)->button()));
         return false;
     case QEvent::MouseButtonRelease: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const bool over = widget->rect().contains(mouse->position().toPoint());
-        m_form->mouseReleased(name, InputEvents::buttonOf(mouse->button()), over);
+        m_form->mouseReleased(*id, InputEvents::buttonOf(mouse->button()), over);
         return false;
     }
     case QEvent::KeyPress:
         // A key that a control passed on to its container is not the container's own.
         if (widget != QApplication::focusWidget())
             return false;
-        return m_form->keyPressed(name, InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
+        return m_form->keyPressed(id, InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
     case QEvent::FocusIn:
-        m_form->focusMoved(name);
+        m_form->focusMoved(id);
         return false;
     default:
         return false;

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "app/CFileDialog.h"
+#include "app/Layout.h"
 #include "app/Mode.h"
 #include "app/WorkerRun.h"
+#include "ui/widgets/LayoutBuilder.h"
 
 #include <QFont>
-#include <QHash>
 #include <QPoint>
 #include <QString>
 #include <QTimer>
@@ -64,14 +65,14 @@ private:
     QFont designFont() const;
     void createControls();
     void connectControls();
-    QWidget* control(const std::string& name) const;
+    QWidget* control(Layout::frmMain control) const { return m_controls[control]; }
     bool controlEvent(QWidget* control, QEvent* event);
     void drawProgress(std::int16_t percent);
     void endSession();
 
     std::unique_ptr<Face> m_face;
     std::unique_ptr<MainForm> m_form;
-    QHash<QString, QWidget*> m_controls;
+    LayoutBuilder::Widgets<Layout::frmMain> m_controls;
     // Calls the form once per frame while a run goes.
     QTimer m_frames;
     bool m_dragging = false;

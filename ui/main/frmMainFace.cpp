@@ -10,15 +10,15 @@
 #include <QApplication>
 #include <QLineEdit>
 
-std::u16string frmMain::Face::text(const std::string& box) const {
+std::u16string frmMain::Face::text(Layout::frmMain box) const {
     return static_cast<QLineEdit*>(m_window.control(box))->text().toStdU16String();
 }
 
-void frmMain::Face::setText(const std::string& box, const std::u16string& text) {
+void frmMain::Face::setText(Layout::frmMain box, const std::u16string& text) {
     static_cast<QLineEdit*>(m_window.control(box))->setText(QString::fromStdU16String(text));
 }
 
-void frmMain::Face::setEnabled(const std::string& control, bool enabled) {
+void frmMain::Face::setEnabled(Layout::frmMain control, bool enabled) {
     QWidget* widget = m_window.control(control);
     // Qt would hand the focus of a control it disables to the next one; here it goes nowhere, and the form
     // brings it back once the control is on again.
@@ -27,13 +27,13 @@ void frmMain::Face::setEnabled(const std::string& control, bool enabled) {
     widget->setEnabled(enabled);
 }
 
-void frmMain::Face::stack(const std::vector<std::string>& lowestFirst) {
-    for (const std::string& name : lowestFirst)
+void frmMain::Face::stack(const std::vector<Layout::frmMain>& lowestFirst) {
+    for (const Layout::frmMain name : lowestFirst)
         m_window.control(name)->raise();
 }
 
-void frmMain::Face::setPressed(const std::string& control, bool pressed) {
-    const Layout::Look& look = Layout::find(Layout::mainWindow(), control).look;
+void frmMain::Face::setPressed(Layout::frmMain control, bool pressed) {
+    const Layout::Look& look = Layout::of(control).look;
     if (auto* label = qobject_cast<CLabel*>(m_window.control(control)); label && !look.transparent)
         label->setBackColor(Skin::colour(pressed ? look.pressedBack : look.back));
 }
@@ -49,7 +49,7 @@ void frmMain::Face::showTaskbarProgress(const TaskbarProgress& progress) {
         QApplication::alert(&m_window);
 }
 
-void frmMain::Face::focus(const std::string& control) {
+void frmMain::Face::focus(Layout::frmMain control) {
     m_window.control(control)->setFocus(Qt::OtherFocusReason);
     // A window manager hands the activation back to the owner of a box or dialog that closed; without one (a bare
     // X server, the offscreen platform) nothing does, and the keys would go nowhere.

@@ -9,14 +9,14 @@ class frmMain::Face : public MainFace {
 public:
     explicit Face(frmMain& window) : m_window(window) {}
 
-    std::u16string text(const std::string& box) const override;
-    void setText(const std::string& box, const std::u16string& text) override;
-    void setEnabled(const std::string& control, bool enabled) override;
-    void stack(const std::vector<std::string>& lowestFirst) override;
-    void setPressed(const std::string& control, bool pressed) override;
+    std::u16string text(Layout::frmMain box) const override;
+    void setText(Layout::frmMain box, const std::u16string& text) override;
+    void setEnabled(Layout::frmMain control, bool enabled) override;
+    void stack(const std::vector<Layout::frmMain>& lowestFirst) override;
+    void setPressed(Layout::frmMain control, bool pressed) override;
     void drawProgress(std::int16_t percent) override;
     void showTaskbarProgress(const TaskbarProgress& progress) override;
-    void focus(const std::string& control) override;
+    void focus(Layout::frmMain control) override;
     void showCues() override;
     void runFrames(bool on) override;
     void showBox(Messages::Outcome outcome, std::int16_t count) override;

@@ -44,6 +44,6 @@ QFont frmMain::designFont() const {
 }
 
 void frmMain::createControls() {
-    m_controls = LayoutBuilder::build(this, Layout::mainWindow());
-    picProgress = static_cast<CPictureBox*>(control("picProgress"));
+    m_controls = LayoutBuilder::Widgets<Layout::frmMain>(this);
+    picProgress = static_cast<CPictureBox*>(control(Layout::frmMain::picProgress));
 }

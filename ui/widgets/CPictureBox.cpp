@@ -26,15 +26,7 @@ void CPictureBox::setBorder(Border border) {
 }
 
 int CPictureBox::borderWidth() const {
-    switch (m_border) {
-    case Border::FlatSingle:
-        return 1;
-    case Border::Sunken:
-        return 2;
-    case Border::None:
-        break;
-    }
-    return 0;
+    return Layout::borderWidth(m_border);
 }
 
 QRect CPictureBox::innerRect() const {
@@ -76,7 +68,7 @@ void CPictureBox::paintBorder(QPainter& painter) const {
     switch (m_border) {
     case Border::None:
         return;
-    case Border::FlatSingle:
+    case Border::Flat:
         painter.setPen(Qt::black);
         painter.drawRect(r.adjusted(0, 0, -1, -1));
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Layout.h"
 #include "ui/widgets/KeyboardFocus.h"
 
 #include <QColor>
@@ -14,7 +15,7 @@
 class CPictureBox : public QWidget {
     Q_OBJECT
 public:
-    enum class Border { None, FlatSingle, Sunken };
+    using Border = Layout::Border;
 
     explicit CPictureBox(QWidget* parent = nullptr);
 

@@ -97,9 +97,7 @@ void setFore(QWidget* widget, const Layout::Control& control) {
 
 void setBorder(QWidget* widget, Layout::Border border) {
     if (auto* box = qobject_cast<CPictureBox*>(widget)) {
-        box->setBorder(border == Layout::Border::Flat     ? CPictureBox::Border::FlatSingle
-                       : border == Layout::Border::Sunken ? CPictureBox::Border::Sunken
-                                                          : CPictureBox::Border::None);
+        box->setBorder(border);
     } else if (auto* label = qobject_cast<CLabel*>(widget)) {
         label->setBorder(border == Layout::Border::Flat ? CLabel::Border::FlatSingle : CLabel::Border::None);
     }
@@ -124,21 +122,23 @@ void applyLook(QWidget* widget, const Layout::Control& control) {
     widget->setEnabled(look.enabled);
 }
 
-QRect placeOf(const Layout::Twips& place) {
-    return QRect(Layout::px(place.left), Layout::px(place.top), Layout::px(place.width), Layout::px(place.height));
+QRect rectOf(const Layout::Pixels& place) {
+    return QRect(place.left, place.top, place.width, place.height);
 }
 
 } // namespace
 
-QHash<QString, QWidget*> build(QWidget* window, const std::vector<Layout::Control>& table) {
-    QHash<QString, QWidget*> widgets;
+std::vector<QWidget*> build(QWidget* window, const std::vector<Layout::Control>& table) {
+    std::vector<QWidget*> widgets;
     std::map<int, QWidget*> tabOrder;
     for (const Layout::Control& control : table) {
-        QWidget* parent = widgets.value(QString::fromUtf8(control.parent), window);
+        QWidget* parent = control.parent == Layout::OnWindow ? window : widgets[std::size_t(control.parent)];
         QWidget* widget = make(control, parent);
         widget->setObjectName(QString::fromUtf8(control.name));
-        widget->setGeometry(placeOf(control.place));
+        widget->setGeometry(rectOf(Layout::placeOf(table, control)));
         setPicture(widget, control);
+        if (const auto shown = Layout::shownPartOf(table, control))
+            widget->setMask(QRegion(rectOf(*shown)));
         applyLook(widget, control);
         if (*control.toolTip)
             widget->setToolTip(QString::fromUtf8(control.toolTip));
@@ -150,7 +150,7 @@ QHash<QString, QWidget*> build(QWidget* window, const std::vector<Layout::Contro
         widget->setFocusPolicy(control.tabPlace == Layout::NoTab ? Qt::NoFocus : Qt::TabFocus);
         if (control.tabPlace != Layout::NoTab)
             tabOrder[control.tabPlace] = widget;
-        widgets.insert(widget->objectName(), widget);
+        widgets.push_back(widget);
     }
     QWidget* previous = nullptr;
     for (const auto& [place, widget] : tabOrder) {

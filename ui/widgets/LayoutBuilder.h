@@ -2,18 +2,35 @@
 
 #include "app/Layout.h"
 
-#include <QHash>
-#include <QString>
+#include <QWidget>
+#include <algorithm>
+#include <optional>
 #include <vector>
-
-class QWidget;
 
 // Makes a window's widgets from its layout table: each control of its kind, named, placed, with its picture,
 // text, tool tip and look (colours, border, cursor, alignment, enabled), described for screen readers, and
 // chained in the table's Tab order. No control takes the focus by a click of its own.
 namespace LayoutBuilder {
 
-// `window` stands for the table's window name; every other parent must come before its children.
-QHash<QString, QWidget*> build(QWidget* window, const std::vector<Layout::Control>& table);
+// The widgets in the table's rows; every parent must come before its children.
+std::vector<QWidget*> build(QWidget* window, const std::vector<Layout::Control>& table);
+
+// A window's widgets by their controls.
+template <typename Id> class Widgets {
+public:
+    Widgets() = default;
+    explicit Widgets(QWidget* window) : m_rows(build(window, Layout::table<Id>())) {}
+
+    QWidget* operator[](Id control) const { return m_rows[Layout::rowOf(control)]; }
+    // The control a widget stands for; none for the window or anything else.
+    std::optional<Id> controlOf(const QObject* widget) const {
+        const auto at = std::find(m_rows.begin(), m_rows.end(), widget);
+        return at == m_rows.end() ? std::nullopt : Layout::controlAt<Id>(std::size_t(at - m_rows.begin()));
+    }
+    const std::vector<QWidget*>& all() const { return m_rows; }
+
+private:
+    std::vector<QWidget*> m_rows;
+};
 
 } // namespace LayoutBuilder

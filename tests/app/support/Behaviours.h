@@ -19,9 +19,9 @@ enum class Action { LeftClick, RightClick, Key };
 struct Row {
     std::string name;
     Action action = Action::LeftClick;
-    std::string control;   // clicked, or given the focus before the key
-    Keys::Press key;       // with Action::Key
-    std::string focusAfter; // the control the system reports as focused
+    Layout::frmMain control;    // clicked, or given the focus before the key
+    Keys::Press key;            // with Action::Key
+    Layout::frmMain focusAfter; // the control the system reports as focused
     bool cuesAfter = false;
     Mode modeAfter = Mode::Split;
 };
@@ -36,33 +36,36 @@ inline Keys::Press keyOf(Keys::Key key, bool repeat = false, bool ctrl = false, 
 }
 
 // The control Tab moves to from `from`: the next place of the focus order.
-inline std::string nextByTab(const std::string& from) {
-    const auto& table = Layout::mainWindow();
-    const int place = Layout::find(table, from).tabPlace;
-    const Layout::Control* next = nullptr;
-    for (const Layout::Control& control : table) {
-        if (control.tabPlace > place && control.look.enabled && (!next || control.tabPlace < next->tabPlace))
-            next = &control;
+inline Layout::frmMain nextByTab(Layout::frmMain from) {
+    const int place = Layout::of(from).tabPlace;
+    Layout::frmMain next = from;
+    for (const Layout::frmMain control : Layout::controls<Layout::frmMain>()) {
+        const Layout::Control& row = Layout::of(control);
+        if (row.tabPlace > place && row.look.enabled && (next == from || row.tabPlace < Layout::of(next).tabPlace))
+            next = control;
     }
-    return next ? next->name : from;
+    return next;
 }
 
 inline std::vector<Row> mainWindowRows() {
-    const std::string start = "picCHolder_0";
+    using Layout::frmMain;
+    const frmMain start = frmMain::picCHolder_0;
     std::vector<Row> rows;
     // A click on anything in sight that neither opens a window, starts a run nor moves the window: boxes take
     // the focus, labels and images leave it where it was. The join panel lies behind the split panel.
-    for (const Layout::Control& control : Layout::mainWindow()) {
+    for (const frmMain id : Layout::controls<frmMain>()) {
+        const Layout::Control& control = Layout::of(id);
         const std::string name = control.name;
-        if (name == "imgExit" || name == "imgInfo" || name == "lblBrowse" || name == "Picture4" ||
-            !control.look.enabled || name == "picCHolder_1" || std::string(control.parent) == "picCHolder_1")
+        if (id == frmMain::imgExit || id == frmMain::imgInfo || id == frmMain::lblBrowse || id == frmMain::Picture4 ||
+            !control.look.enabled || id == frmMain::picCHolder_1 ||
+            control.parent == int(Layout::rowOf(frmMain::picCHolder_1)))
             continue;
         const bool mayTake = Layout::takesFocusOnClick(control);
-        Row left{"left click on " + name, Action::LeftClick, name, {}, mayTake ? name : start};
-        left.modeAfter = name == "imgTab_1" ? Mode::Join : Mode::Split;
+        Row left{"left click on " + name, Action::LeftClick, id, {}, mayTake ? id : start};
+        left.modeAfter = id == frmMain::imgTab_1 ? Mode::Join : Mode::Split;
         rows.push_back(left);
         if (mayTake && control.kind != Layout::Kind::TextBox)
-            rows.push_back(Row{"right click on " + name, Action::RightClick, name, {}, name});
+            rows.push_back(Row{"right click on " + name, Action::RightClick, id, {}, id});
     }
     // Keys: Tab moves on in the table's order and shows the focus; Space and Enter act once per plain press.
     rows.push_back(Row{"Tab", Action::Key, start, keyOf(Keys::Key::Tab), nextByTab(start), true});
@@ -77,7 +80,8 @@ inline std::vector<Row> mainWindowRows() {
         {"Shift+Enter", keyOf(Keys::Key::Enter, false, false, true)},
     };
     for (const auto& press : presses) {
-        Row row{std::string(press.name) + " on imgTab_1", Action::Key, "imgTab_1", press.key, "imgTab_1"};
+        Row row{std::string(press.name) + " on the join tab", Action::Key, frmMain::imgTab_1, press.key,
+                frmMain::imgTab_1};
         row.modeAfter = Keys::activates(press.key) ? Mode::Join : Mode::Split;
         rows.push_back(row);
     }

@@ -45,7 +45,7 @@ TempFolder::~TempFolder() {
 std::vector<std::string> TempFolder::Names() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(path_))
-        names.push_back(entry.path().filename().u8string());
+        names.push_back(Utf8(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }

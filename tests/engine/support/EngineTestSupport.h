@@ -42,6 +42,11 @@ void WriteFile(const fs::path& path, const std::string& bytes);
 std::string ReadFile(const fs::path& path);
 // Writes pieces named stem.001 ... with the given lengths, each with bytes of its own; returns their concatenation.
 std::string MakeSeries(const fs::path& stem, const std::vector<std::size_t>& lengths);
+// The path's text in UTF-8 on every system, as a plain string.
+inline std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 // Whole-file comparison in chunks, for files too big to read at once.
 bool SameContent(const fs::path& a, const fs::path& b);
 
