@@ -193,6 +193,8 @@ public:
 private:
     void Release() noexcept;
     PathString PathOf(const PathString& name) const;
+    // Where the temporary names' random numbers start, different for every call.
+    static std::uint64_t NameSeed();
 
     // Where the folder was when it was opened: the way in on Windows, only a name for failures elsewhere.
     PathString path_;

@@ -393,6 +393,16 @@ bool Folder::RemoveIfSame(const PathString& name, const FileId& id) const noexce
     }
 }
 
+// The standard library's random_device loads the system's cryptography on its first use, 5 ms under Wine, a
+// tenth of a small run. The names only have to differ (CreateNew never takes an existing entry and draws again),
+// so the clock and the process and thread serve.
+std::uint64_t Folder::NameSeed() {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return static_cast<std::uint64_t>(now.QuadPart) ^ (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) ^
+           (static_cast<std::uint64_t>(GetCurrentThreadId()) << 48);
+}
+
 // Windows' unnamed file: a fresh temporary name, marked at once to vanish with its last handle, so that a
 // killed run leaves nothing. Not open where the file system refuses the mark (some network file systems): the
 // caller then writes under a temporary name it removes itself.
