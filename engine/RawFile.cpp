@@ -114,7 +114,7 @@ PathString Folder::PathOf(const PathString& name) const {
 
 RawFile Folder::CreateTemporary(PathString& name) const {
     constexpr int kTries = 16;
-    std::mt19937_64 random(std::random_device{}());
+    std::mt19937_64 random(NameSeed());
     for (int attempt = 1;; ++attempt) {
         // Ends in ".tmp", so no join takes it for a piece, and holds no stem, so it is never anyone's output.
         const std::string ascii = ".zarvel-" + std::to_string(random() % 100000000000ULL) + ".tmp";

@@ -40,7 +40,8 @@ std::string SystemMessage(const std::error_code& code);
 // line stays one line.
 std::string Quoted(const PathString& path);
 
-// Tells two names of one file apart from two files: device and inode here, volume and index on Windows.
+// Tells two names of one file apart from two files: device and inode here; on Windows the index alone, as ids
+// are only compared between names of one folder.
 struct FileId {
     std::uint64_t device = 0;
     std::uint64_t index = 0;
@@ -172,8 +173,9 @@ public:
     bool RemoveIfSame(const PathString& name, const FileId& id) const noexcept;
 
     // A new file in this folder that has no name at all, so that no one can take it for anything until
-    // LinkNoReplace names it; closed unnamed, it vanishes, even when the program is killed. Not open where the
-    // platform or the file system has no such files or no descriptor is left for one; other failures throw.
+    // LinkNoReplace names it; closed unnamed, it vanishes, even when the program is killed. On Windows it is a
+    // fresh ".zarvel-*.tmp" name marked to vanish with its last handle. Not open where the platform or the file
+    // system has no such files (or refuses the mark) or no descriptor is left for one; other failures throw.
     RawFile CreateUnnamed() const;
     // Gives the unnamed `file` the name `to` only when `to` is still free; fails otherwise.
     void LinkNoReplace(const RawFile& file, const PathString& to) const;
@@ -191,6 +193,8 @@ public:
 private:
     void Release() noexcept;
     PathString PathOf(const PathString& name) const;
+    // Where the temporary names' random numbers start, different for every call.
+    static std::uint64_t NameSeed();
 
     // Where the folder was when it was opened: the way in on Windows, only a name for failures elsewhere.
     PathString path_;

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <linux/magic.h>
+#include <random>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -343,6 +344,10 @@ bool Folder::RemoveIfSame(const PathString& name, const FileId& id) const noexce
     struct stat st {};
     return ::fstatat(handle_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && IdOf(st) == id &&
            ::unlinkat(handle_, name.c_str(), 0) == 0;
+}
+
+std::uint64_t Folder::NameSeed() {
+    return std::random_device{}();
 }
 
 RawFile Folder::CreateUnnamed() const {

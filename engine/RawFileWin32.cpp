@@ -3,10 +3,14 @@
 #include "engine/LongPath.h"
 
 #include <windows.h>
+#include <winioctl.h>
+#include <winternl.h>
 
+#include <algorithm>
 #include <exception>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace modFHand {
 
@@ -37,16 +41,104 @@ std::wstring SystemPath(const PathString& path) {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE handle, const PathString& name) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle, &info))
-        Fail("read the file information of", name);
-    return info;
+// The file's index on its volume. Ids are only compared between names in one folder, so on one volume: the
+// volume's serial is left out, since asking for it takes a round trip to Wine's mount manager, a millisecond or
+// more for each file of a run.
+bool IndexOf(HANDLE handle, FileId& id) {
+    FILE_INTERNAL_INFORMATION internal{};
+    IO_STATUS_BLOCK status{};
+    const NTSTATUS result =
+        NtQueryInformationFile(handle, &status, &internal, sizeof internal, FileInternalInformation);
+    if (result < 0) {
+        SetLastError(RtlNtStatusToDosError(result));
+        return false;
+    }
+    id = FileId{0, static_cast<std::uint64_t>(internal.IndexNumber.QuadPart)};
+    return true;
 }
 
-FileId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
-    return FileId{info.dwVolumeSerialNumber,
-                  (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+DWORD AttributesOf(HANDLE handle) {
+    FILE_BASIC_INFO info{};
+    return GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) ? info.FileAttributes
+                                                                                   : INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsPlainFile(DWORD attributes) {
+    return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+// Block cloning (ReFS, a Dev Drive), which mingw-w64's headers up to 10 lack.
+#ifndef FILE_SUPPORTS_BLOCK_REFCOUNTING
+#define FILE_SUPPORTS_BLOCK_REFCOUNTING 0x08000000
+#endif
+#ifndef FSCTL_DUPLICATE_EXTENTS_TO_FILE
+#define FSCTL_DUPLICATE_EXTENTS_TO_FILE CTL_CODE(FILE_DEVICE_FILE_SYSTEM, 209, METHOD_BUFFERED, FILE_WRITE_DATA)
+#endif
+struct DuplicateExtentsData {
+    HANDLE FileHandle;
+    LARGE_INTEGER SourceFileOffset;
+    LARGE_INTEGER TargetFileOffset;
+    LARGE_INTEGER ByteCount;
+};
+
+// The cluster size of the volume under `file` where it shares blocks between files; 0 where it can't.
+std::int64_t CloningCluster(HANDLE file, const PathString& name) {
+    DWORD flags = 0;
+    if (!GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+        !(flags & FILE_SUPPORTS_BLOCK_REFCOUNTING))
+        return 0;
+    const std::wstring path = SystemPath(name);
+    std::wstring root(path.size() + 2, L'\0');
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+        !GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        return 0;
+    return static_cast<std::int64_t>(sectorsPerCluster) * bytesPerSector;
+}
+
+std::int64_t Seek(HANDLE file, std::int64_t distance, DWORD from, const PathString& name) {
+    LARGE_INTEGER move{}, at{};
+    move.QuadPart = distance;
+    if (!SetFilePointerEx(file, move, &at, from))
+        Fail("seek in", name);
+    return at.QuadPart;
+}
+
+bool SetEnd(HANDLE file, std::int64_t end) {
+    FILE_END_OF_FILE_INFO info{};
+    info.EndOfFile.QuadPart = end;
+    return SetFileInformationByHandle(file, FileEndOfFileInfo, &info, sizeof info);
+}
+
+// The clone asks both files to be alike: a sparse source's target is made sparse too.
+bool MatchSparse(HANDLE source, HANDLE target) {
+    DWORD returned = 0;
+    return !(AttributesOf(source) & FILE_ATTRIBUTE_SPARSE_FILE) ||
+           DeviceIoControl(target, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+}
+
+// The mark makes the name vanish when the file's last handle closes, whoever closes it: a killed process's
+// handles are closed by the system, so the file goes with them.
+bool MarkForDeletion(HANDLE handle, bool mark) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = mark;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info);
+}
+
+// The rename goes to the system as it is, so the name is an NT path: "\\?\C:\x" becomes "\??\C:\x". Nothing
+// under `to` is replaced.
+bool RenameByHandle(HANDLE handle, const std::wstring& systemPath) {
+    std::wstring to = systemPath;
+    if (to.compare(0, 4, L"\\\\?\\") == 0 || to.compare(0, 4, L"\\\\.\\") == 0)
+        to.replace(0, 4, L"\\??\\");
+    const std::size_t bytes = to.size() * sizeof(wchar_t);
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(to.begin(), to.end(), info->FileName);
+    return SetFileInformationByHandle(handle, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
 }
 
 } // namespace
@@ -96,7 +188,10 @@ std::int64_t RawFile::Size() const {
 }
 
 FileId RawFile::Id() const {
-    return IdOf(InfoOf(handle_, name_));
+    FileId id;
+    if (!IndexOf(handle_, id))
+        Fail("read the file information of", name_);
+    return id;
 }
 
 void RawFile::ReadExactly(char* buffer, std::size_t count) {
@@ -125,9 +220,31 @@ void RawFile::WriteAll(const char* buffer, std::size_t count) {
     }
 }
 
-// Windows has no counterpart that shares blocks; the bytes go through memory there.
-std::int64_t RawFile::CopyRangeFrom(RawFile&, std::int64_t) {
-    return kCopyRefused;
+// Shares whole clusters where the volume can (ReFS); the call neither grows the target nor takes a range off the
+// cluster edges, so the target is extended first and what does not line up is left to the copy through memory.
+std::int64_t RawFile::CopyRangeFrom(RawFile& from, std::int64_t count) {
+    const std::int64_t cluster = CloningCluster(handle_, name_);
+    if (cluster <= 0 || count < cluster)
+        return kCopyRefused;
+    const std::int64_t source = Seek(from.handle_, 0, FILE_CURRENT, from.name_);
+    const std::int64_t target = Seek(handle_, 0, FILE_CURRENT, name_);
+    const std::int64_t size = Size();
+    DuplicateExtentsData range{from.handle_, {}, {}, {}};
+    range.SourceFileOffset.QuadPart = source;
+    range.TargetFileOffset.QuadPart = target;
+    range.ByteCount.QuadPart = count / cluster * cluster;
+    DWORD returned = 0;
+    if (source % cluster != 0 || target % cluster != 0 || !MatchSparse(from.handle_, handle_) ||
+        !SetEnd(handle_, std::max(size, target + range.ByteCount.QuadPart)))
+        return kCopyRefused;
+    if (!DeviceIoControl(handle_, FSCTL_DUPLICATE_EXTENTS_TO_FILE, &range, sizeof range, nullptr, 0, &returned,
+                         nullptr)) {
+        SetEnd(handle_, size); // as it was, for the copy through memory
+        return kCopyRefused;
+    }
+    Seek(from.handle_, source + range.ByteCount.QuadPart, FILE_BEGIN, from.name_);
+    Seek(handle_, target + range.ByteCount.QuadPart, FILE_BEGIN, name_);
+    return range.ByteCount.QuadPart;
 }
 
 void RawFile::Sync() {
@@ -216,13 +333,10 @@ std::optional<FileId> RegularFileId(const PathString& path) {
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    std::optional<FileId> id;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileInformationByHandle(handle, &info) &&
-        !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-        id = IdOf(info);
+    FileId id;
+    const bool regular = IndexOf(handle, id) && IsPlainFile(AttributesOf(handle));
     CloseHandle(handle);
-    return id;
+    return regular ? std::optional<FileId>(id) : std::nullopt;
 }
 
 bool RemoveIfSame(const PathString& path, const FileId& id) noexcept {
@@ -256,9 +370,10 @@ Folder Folder::Open(const PathString& folder) {
     return opened;
 }
 
+// DELETE access lets the file be marked to vanish, and be renamed, through its own handle.
 RawFile Folder::CreateNew(const PathString& name) const {
-    RawFile file(CreateFileW(SystemPath(PathOf(name)).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr),
+    RawFile file(CreateFileW(SystemPath(PathOf(name)).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
                  PathOf(name));
     if (!file.IsOpen())
         Fail("create", PathOf(name));
@@ -278,14 +393,42 @@ bool Folder::RemoveIfSame(const PathString& name, const FileId& id) const noexce
     }
 }
 
-// Windows has no file without a name: a split's pieces and a join's output are written under temporary names,
-// flushed, and renamed at the end without replacing anything.
+// The standard library's random_device loads the system's cryptography on its first use, 5 ms under Wine, a
+// tenth of a small run. The names only have to differ (CreateNew never takes an existing entry and draws again),
+// so the clock and the process and thread serve.
+std::uint64_t Folder::NameSeed() {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return static_cast<std::uint64_t>(now.QuadPart) ^ (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) ^
+           (static_cast<std::uint64_t>(GetCurrentThreadId()) << 48);
+}
+
+// Windows' unnamed file: a fresh temporary name, marked at once to vanish with its last handle, so that a
+// killed run leaves nothing. Not open where the file system refuses the mark (some network file systems): the
+// caller then writes under a temporary name it removes itself.
 RawFile Folder::CreateUnnamed() const {
+    PathString name;
+    RawFile file = CreateTemporary(name);
+    if (MarkForDeletion(file.handle_, true))
+        return file;
+    const FileId id = file.Id();
+    file.Discard();
+    RemoveIfSame(name, id);
     return RawFile();
 }
 
-void Folder::LinkNoReplace(const RawFile&, const PathString& to) const {
-    Fail(std::errc::function_not_supported, "link an unnamed file to", PathOf(to));
+// Only between taking the mark back and the rename can a kill leave the file. Any failure from there on marks
+// it again, so that the name it may already have vanishes with it, and nothing is left.
+void Folder::LinkNoReplace(const RawFile& file, const PathString& to) const {
+    if (!MarkForDeletion(file.handle_, false))
+        Fail("name", PathOf(to));
+    // Renaming by handle has no write-through: the flush after it makes the name last through a power cut.
+    if (RenameByHandle(file.handle_, SystemPath(PathOf(to))) && FlushFileBuffers(file.handle_))
+        return;
+    const DWORD error = GetLastError();
+    MarkForDeletion(file.handle_, true);
+    SetLastError(error);
+    Fail("name", PathOf(to));
 }
 
 std::optional<Entry> Folder::EntryOf(const PathString& name) const {
@@ -298,15 +441,16 @@ std::optional<Entry> Folder::EntryOf(const PathString& name) const {
         SetLastError(error);
         Fail("look up", PathOf(name));
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL known = GetFileInformationByHandle(handle, &info);
+    FileId id;
+    const DWORD attributes = AttributesOf(handle);
+    const bool known = attributes != INVALID_FILE_ATTRIBUTES && IndexOf(handle, id);
     const DWORD error = known ? ERROR_SUCCESS : GetLastError();
     CloseHandle(handle);
     if (!known) {
         SetLastError(error);
         Fail("look up", PathOf(name));
     }
-    return Entry{IdOf(info), !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))};
+    return Entry{id, IsPlainFile(attributes)};
 }
 
 bool Folder::RemoveEntryIfSame(const PathString& name, const FileId& id) const noexcept {
@@ -320,7 +464,8 @@ bool Folder::RemoveEntryIfSame(const PathString& name, const FileId& id) const n
 }
 
 void Folder::Flush() const {
-    // MOVEFILE_WRITE_THROUGH already waited for every rename to reach the disk.
+    // Every name already reached the disk as it was given: a flush after a rename by handle, or
+    // MOVEFILE_WRITE_THROUGH.
 }
 
 OpenFileAllowance::OpenFileAllowance(std::size_t) : granted_(true) {}

@@ -1,6 +1,7 @@
 // What a split or a join leaves when the program is killed at any instant, and the order of the calls that
 // decides it. A killed run must never leave a series that joins into a wrong file, nor anything under the
-// output's name that is not whole; where unnamed files are used it must leave nothing at all.
+// output's name that is not whole; where unnamed files are used it must leave nothing at all. On Windows the
+// run is killed in a process of its own (this test, run again).
 
 #include "engine/PieceNames.h"
 #include "engine/modFHand.h"
@@ -10,12 +11,18 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <random>
 #include <regex>
+#include <sstream>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace enginetest;
 using modFHand::JoinFile;
@@ -35,6 +42,16 @@ const std::string kSource = Pattern(4 * kPieceSize + 50000, 5); // 5 pieces of 1
 const std::string kOlder = Pattern(9 * kPieceSize, 9);          // another file's older, longer series
 const std::vector<std::size_t> kMembers = {100000, 100000, 100000, 100000, 50000};
 
+#ifdef _WIN32
+constexpr bool kNamingWindow = true;
+// The calls: 5 marks and 2 to name each piece; with the mark refused, 1 and a rename each. No random instants:
+// most would land in Wine's start of the child.
+constexpr int kSplitCalls = 15, kJoinCalls = 3, kRandoms = 0, kSplitStride = 10, kJoinStride = 9;
+#else
+constexpr bool kNamingWindow = false;
+constexpr int kSplitCalls = 21, kJoinCalls = 3, kRandoms = 8, kSplitStride = 5, kJoinStride = 3;
+#endif
+
 struct KillPoint {
     int afterBlock = 0;   // the progress hook kills after this block
     int beforeCall = 0;   // the seam kills just before this flush, link, rename or removal
@@ -52,23 +69,60 @@ void WriteSeries(const fs::path& stem, const std::string& whole, std::size_t pie
         WriteFile(modFHand::PieceName(stem, static_cast<std::int32_t>(k + 1)), whole.substr(k * pieceSize, pieceSize));
 }
 
+// The killed side: the work, ended at `point` as Task Manager or kill -9 would end it.
+int RunChild(Work work, Mode mode, const KillPoint& point, const fs::path& picked) {
+    seam::RefuseUnnamedFiles(mode == Mode::TemporaryNames);
+    seam::KillBeforeCall(point.beforeCall);
+    int blocks = 0;
+    modFHand::Hooks hooks;
+    hooks.progress = [&](std::int16_t) {
+        if (++blocks == point.afterBlock) {
+#ifdef _WIN32
+            TerminateProcess(GetCurrentProcess(), 137);
+#else
+            ::raise(SIGKILL);
+#endif
+        }
+    };
+#ifndef _WIN32
+    if (point.afterMicros >= 0)
+        hooks.yield = [] { ::usleep(20); }; // a slow disk, so the kill lands anywhere in the run
+#endif
+    std::int16_t count = 0;
+    return work == Work::Split ? SplitFile(picked, kPieceSize, count, hooks) : JoinFile(picked, count, hooks);
+}
+
+#ifdef _WIN32
+constexpr char kChildVariable[] = "ZARVEL_CRASH_CHILD";
+
+// Runs the work in this test program run again as Crash.Child, which reads it from the environment.
+bool RunKilled(Work work, Mode mode, const KillPoint& point, const fs::path& picked) {
+    std::ostringstream what;
+    what << int(work) << ' ' << int(mode) << ' ' << point.afterBlock << ' ' << point.beforeCall << ' '
+         << picked.string();
+    SetEnvironmentVariableA(kChildVariable, what.str().c_str());
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(self) + L"\" --gtest_filter=Crash.Child";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES; // none: the child's own report would only be noise
+    PROCESS_INFORMATION child{};
+    DWORD code = 0;
+    if (CreateProcessW(self, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+        WaitForSingleObject(child.hProcess, INFINITE);
+        GetExitCodeProcess(child.hProcess, &code);
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+    }
+    return code == 137;
+}
+#else
 // Runs the work in a child killed at `point`. True when the child died by SIGKILL.
 bool RunKilled(Work work, Mode mode, const KillPoint& point, const fs::path& picked) {
     const pid_t child = ::fork();
-    if (child == 0) {
-        seam::RefuseUnnamedFiles(mode == Mode::TemporaryNames);
-        seam::KillBeforeCall(point.beforeCall);
-        int blocks = 0;
-        modFHand::Hooks hooks;
-        hooks.progress = [&](std::int16_t) {
-            if (++blocks == point.afterBlock)
-                ::raise(SIGKILL);
-        };
-        if (point.afterMicros >= 0)
-            hooks.yield = [] { ::usleep(20); }; // a slow disk, so the kill lands anywhere in the run
-        std::int16_t count = 0;
-        ::_exit(work == Work::Split ? SplitFile(picked, kPieceSize, count, hooks) : JoinFile(picked, count, hooks));
-    }
+    if (child == 0)
+        ::_exit(RunChild(work, mode, point, picked));
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(point.afterMicros);
     while (point.afterMicros >= 0 && std::chrono::steady_clock::now() < deadline) {
@@ -81,16 +135,21 @@ bool RunKilled(Work work, Mode mode, const KillPoint& point, const fs::path& pic
     ::waitpid(child, &status, 0);
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
+#endif
 
 bool IsTemporary(const std::string& name) {
     return std::regex_match(name, std::regex(R"(\.zarvel-[0-9]+\.tmp)"));
 }
 
-// What may be in the folder after a kill: the expected names, and temporaries only where names are used.
-void ExpectOnly(const TempFolder& dir, const std::vector<std::string>& allowed, Mode mode, const std::string& what) {
+// What may be in the folder after a kill: the expected names, and temporaries only where names are used. On
+// Windows a kill at a call may leave one: made and not yet marked, or its mark taken back and not yet renamed.
+void ExpectOnly(const TempFolder& dir, const std::vector<std::string>& allowed, Mode mode, const KillPoint& point,
+                const std::string& what) {
+    int naming = kNamingWindow && point.beforeCall > 0 ? 1 : 0;
     for (const std::string& name : dir.Names()) {
         const bool known = std::find(allowed.begin(), allowed.end(), name) != allowed.end();
-        EXPECT_TRUE(known || (mode == Mode::TemporaryNames && IsTemporary(name))) << what << ": stray " << name;
+        const bool temporary = IsTemporary(name) && (mode == Mode::TemporaryNames || naming-- > 0);
+        EXPECT_TRUE(known || temporary) << what << ": stray " << name;
     }
 }
 
@@ -112,7 +171,7 @@ int CheckKilledSplit(Mode mode, const KillPoint& point) {
     EXPECT_EQ(ReadFile(dir / "f"), kSource) << what;
     auto allowed = PieceNames("f", 9);
     allowed.push_back("f");
-    ExpectOnly(dir, allowed, mode, what);
+    ExpectOnly(dir, allowed, mode, point, what);
 
     fs::rename(dir / "f", dir / "source"); // so that the join's output name is free
     std::int16_t count = 0;
@@ -140,7 +199,7 @@ void CheckKilledJoin(Mode mode, const KillPoint& point) {
     }
     auto allowed = PieceNames("j", 5);
     allowed.push_back("j");
-    ExpectOnly(dir, allowed, mode, what);
+    ExpectOnly(dir, allowed, mode, point, what);
 }
 
 // How long a slowed run of the work takes here, unkilled, in microseconds.
@@ -165,7 +224,7 @@ std::vector<KillPoint> KillPoints(Work work, Mode mode, int blocks, int stride, 
         points.push_back({block, 0, -1});
     for (int call = 1; call <= calls; ++call)
         points.push_back({0, call, -1});
-    std::uniform_int_distribution<int> delay(0, SlowedRunMicros(work, mode));
+    std::uniform_int_distribution<int> delay(0, randoms > 0 ? SlowedRunMicros(work, mode) : 0);
     for (int k = 0; k < randoms; ++k)
         points.push_back({0, 0, delay(random)});
     return points;
@@ -179,12 +238,12 @@ TEST(Crash, AKilledSplitOrJoinNeverLeavesAWrongFileOrAStrayEntry) {
     for (const Mode mode : {Mode::Unnamed, Mode::TemporaryNames}) {
         // Split: 5 pieces of at most 11 blocks; 5 piece flushes, 14 removals and names, and the folder flush.
         int outcomes[3] = {0, 0, 0};
-        for (const KillPoint& point : KillPoints(Work::Split, mode, 52, 5, 21, 8, random)) {
+        for (const KillPoint& point : KillPoints(Work::Split, mode, 52, kSplitStride, kSplitCalls, kRandoms, random)) {
             ++outcomes[CheckKilledSplit(mode, point)];
             ++tried;
         }
         // Join: 52 blocks; the output's flush, its name and the folder's flush.
-        for (const KillPoint& point : KillPoints(Work::Join, mode, 52, 3, 3, 8, random)) {
+        for (const KillPoint& point : KillPoints(Work::Join, mode, 52, kJoinStride, kJoinCalls, kRandoms, random)) {
             CheckKilledJoin(mode, point);
             ++tried;
         }
@@ -194,6 +253,21 @@ TEST(Crash, AKilledSplitOrJoinNeverLeavesAWrongFileOrAStrayEntry) {
     std::cout << "kill points tried: " << tried << "\n";
 }
 
+#ifdef _WIN32
+// The killed side of RunKilled; run alone, it does nothing.
+TEST(Crash, Child) {
+    const char* given = std::getenv(kChildVariable);
+    if (!given)
+        GTEST_SKIP() << "run by the kill check only";
+    std::istringstream in(given);
+    int work = 0, mode = 0;
+    KillPoint point;
+    std::string picked;
+    in >> work >> mode >> point.afterBlock >> point.beforeCall;
+    std::getline(in >> std::ws, picked);
+    std::exit(RunChild(Work(work), Mode(mode), point, picked));
+}
+#else
 namespace {
 
 bool IsPieceName(const std::string& name, const std::string& stem) {
@@ -272,3 +346,4 @@ TEST(Crash, FlushesEveryFileBeforeItsNameAndTheFolderLast) {
         }
     }
 }
+#endif

@@ -5,13 +5,66 @@
 
 #include <algorithm>
 
-#include <unistd.h>
-
 using namespace enginetest;
 
 namespace {
 
 constexpr std::int32_t kPiece = 4 * 1048576;
+
+} // namespace
+
+#ifdef _WIN32
+#include "engine/support/SyscallSeam.h"
+
+// On a volume that shares blocks (the seam's double; Wine's own refuses, cluster 0), every range cloned lies on
+// the cluster edges and in both files, and whatever is cloned or refused, the bytes come back whole.
+TEST(SharedBlocks, SplitAndJoinCloneWholeClustersWhereTheVolumeSharesBlocks) {
+    constexpr std::int64_t kSize = 6 * kPiece + 12345;
+    struct Row {
+        long long cluster;
+        std::int32_t pieceSize;
+        int refuseFrom;
+        std::int64_t cloned; // by the split and again by the join; -1: not checked
+    } rows[] = {
+        {4096, kPiece, 0, kSize - 57},      // whole MB: all but what follows the last cluster edge
+        {65536, 1048576, 0, kSize - 12345}, //
+        {4096, 1447035, 0, 353 * 4096},     // 1.38 MB: only the first piece lines up
+        {65536, 1447035, 0, 22 * 65536},    //
+        {65536, kPiece, 3, -1},             // refused mid-run
+        {0, kPiece, 0, 0},                  // Wine's volume
+    };
+    for (const Row& row : rows) {
+        TempFolder dir;
+        const std::string bytes = Pattern(kSize, row.pieceSize);
+        WriteFile(dir / "disc.iso", bytes);
+        const std::string what = std::to_string(row.cluster) + " " + std::to_string(row.pieceSize);
+        const auto cloned = [&] {
+            std::int64_t total = 0;
+            for (const seam::Clone& c : seam::Clones()) {
+                EXPECT_TRUE(c.source % row.cluster == 0 && c.target % row.cluster == 0 && c.count % row.cluster == 0 &&
+                            c.count > 0 && c.source + c.count <= c.sourceSize && c.target + c.count <= c.targetSize)
+                    << what << ": " << c.source << " " << c.target << " " << c.count;
+                total += c.count;
+            }
+            seam::CloningVolume(row.cluster, row.refuseFrom);
+            return row.cloned < 0 ? -1 : total;
+        };
+        std::int16_t count = 0;
+        seam::CloningVolume(row.cluster, row.refuseFrom);
+        ASSERT_EQ(modFHand::SplitFile(dir / "disc.iso", row.pieceSize, count, {}), modFHand::kSuccess) << what;
+        EXPECT_EQ(cloned(), row.cloned) << what << " split";
+        fs::rename(dir / "disc.iso", dir / "kept");
+        ASSERT_EQ(modFHand::JoinFile(dir / "disc.iso.001", count, {}), modFHand::kSuccess) << what;
+        EXPECT_EQ(cloned(), row.cloned) << what << " join";
+        EXPECT_EQ(ReadFile(dir / "disc.iso"), bytes) << what << " " << row.refuseFrom;
+    }
+    seam::CloningVolume(0, 0);
+}
+
+#else
+#include <unistd.h>
+
+namespace {
 
 // A fresh XFS image, mounted through a loop device for as long as the object lives. Needs root and xfsprogs;
 // `refusal` says in plain words why there is no mount.
@@ -108,3 +161,4 @@ TEST(SharedBlocks, StopMidRunOnXfsLeavesOnlyWhatWasThere) {
     EXPECT_EQ(modFHand::JoinFile(xfs.path() / "disc.iso.001", count, stopping), modFHand::kFailure);
     EXPECT_EQ(xfs.Names(), pieces);
 }
+#endif

@@ -22,7 +22,7 @@ fi
 
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 read -r -a app_tests <"$build/app-tests.txt"
-tests=(test_piece_names test_split test_join test_windows_paths "${app_tests[@]}" test_resources)
+tests=(test_piece_names test_split test_join test_windows_paths test_crash test_shared_blocks "${app_tests[@]}" test_resources)
 # Everything at once: naming the targets would build them one after another, each on one core.
 cmake --build "$build" -j"$jobs"
 

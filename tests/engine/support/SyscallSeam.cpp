@@ -6,16 +6,50 @@
 
 #include <cstring>
 
-// Windows has no unnamed files and no such calls to stand between. CreateFileW is recorded by pointing the
-// program's own import of it at a recorder: the engine is linked into the test, so its calls go through there.
+// The calls are caught by pointing the program's own imports of them elsewhere: the engine is linked into the
+// test, so its calls go through there. A kill is a TerminateProcess, as Task Manager's End task is.
 namespace enginetest::seam {
 
 namespace {
 
-using CreateFileWFn = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
-CreateFileWFn systemCreateFileW = nullptr;
 bool recording = false;
+bool refuseUnnamed = false;
+int killAt = 0;
+int calls = 0;
 std::vector<Call> recorded;
+long long cluster = 0;
+int refuseFrom = 0;
+std::vector<Clone> clones;
+
+// Points the import `name` at `replacement` and returns the system's own function.
+template <typename Fn> Fn Hook(const char* name, Fn replacement) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    Fn original = nullptr;
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll) {
+        auto* entry = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; entry->u1.AddressOfData; ++entry, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(entry->u1.Ordinal) ||
+                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + entry->u1.AddressOfData)->Name, name) != 0)
+                continue;
+            DWORD old = 0;
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &old);
+            original = reinterpret_cast<Fn>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), old, &old);
+        }
+    }
+    return original;
+}
+
+decltype(&CreateFileW) systemCreateFileW;
+decltype(&SetFileInformationByHandle) systemSetFileInformation;
+decltype(&MoveFileExW) systemMove;
+decltype(&GetVolumeInformationByHandleW) systemVolumeInformation;
+decltype(&GetDiskFreeSpaceW) systemFreeSpace;
+decltype(&DeviceIoControl) systemIoControl;
 
 HANDLE WINAPI RecordingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                    DWORD disposition, DWORD flags, HANDLE model) {
@@ -28,32 +62,85 @@ HANDLE WINAPI RecordingCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSE
     return systemCreateFileW(name, access, share, security, disposition, flags, model);
 }
 
-void HookCreateFileW() {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; ++dll) {
-        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-        for (; name->u1.AddressOfData; ++name, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
-                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
-                            "CreateFileW") != 0)
-                continue;
-            DWORD old = 0;
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &old);
-            systemCreateFileW = reinterpret_cast<CreateFileWFn>(slot->u1.Function);
-            slot->u1.Function = reinterpret_cast<ULONG_PTR>(&RecordingCreateFileW);
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), old, &old);
-        }
+// The mark, taking it back and the renames are the calls a kill is placed before.
+void Counted() {
+    if (++calls >= killAt && killAt > 0)
+        TerminateProcess(GetCurrentProcess(), 137);
+}
+
+// A file system that refuses the mark refuses it as a network one does.
+BOOL WINAPI SeamSetFileInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID info, DWORD size) {
+    Counted();
+    if (refuseUnnamed && kind == FileDispositionInfo && static_cast<FILE_DISPOSITION_INFO*>(info)->DeleteFile) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
+    return systemSetFileInformation(file, kind, info, size);
+}
+
+BOOL WINAPI SeamMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    Counted();
+    return systemMove(from, to, flags);
+}
+
+BOOL WINAPI SeamVolumeInformation(HANDLE file, LPWSTR name, DWORD nameSize, LPDWORD serial, LPDWORD length,
+                                  LPDWORD flags, LPWSTR system, DWORD systemSize) {
+    const BOOL done = systemVolumeInformation(file, name, nameSize, serial, length, flags, system, systemSize);
+    if (done && flags && cluster > 0)
+        *flags |= 0x08000000; // FILE_SUPPORTS_BLOCK_REFCOUNTING
+    return done;
+}
+
+BOOL WINAPI SeamFreeSpace(LPCWSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
+    const BOOL done = systemFreeSpace(root, sectors, bytes, free, total);
+    if (done && cluster > 0)
+        *sectors = static_cast<DWORD>(cluster / *bytes);
+    return done;
+}
+
+BOOL WINAPI SeamIoControl(HANDLE file, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
+                          LPOVERLAPPED overlapped) {
+    struct Extents {
+        HANDLE file;
+        LARGE_INTEGER source, target, count;
+    };
+    if (cluster == 0 || code != 0x98344) // FSCTL_DUPLICATE_EXTENTS_TO_FILE
+        return systemIoControl(file, code, in, inSize, out, outSize, returned, overlapped);
+    const Extents& range = *static_cast<const Extents*>(in);
+    LARGE_INTEGER sourceSize{}, targetSize{};
+    GetFileSizeEx(range.file, &sourceSize);
+    GetFileSizeEx(file, &targetSize);
+    clones.push_back(
+        {range.source.QuadPart, range.target.QuadPart, range.count.QuadPart, sourceSize.QuadPart, targetSize.QuadPart});
+    if (refuseFrom > 0 && static_cast<int>(clones.size()) >= refuseFrom) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
+    // Read and written at the range's offsets, which leaves both files' positions after it.
+    std::string bytes(static_cast<std::size_t>(range.count.QuadPart), '\0');
+    OVERLAPPED from{}, to{};
+    from.Offset = range.source.LowPart, from.OffsetHigh = static_cast<DWORD>(range.source.HighPart);
+    to.Offset = range.target.LowPart, to.OffsetHigh = static_cast<DWORD>(range.target.HighPart);
+    DWORD moved = 0;
+    return ReadFile(range.file, bytes.data(), static_cast<DWORD>(bytes.size()), &moved, &from) &&
+           WriteFile(file, bytes.data(), moved, &moved, &to);
+}
+
+void HookOnce() {
+    if (systemCreateFileW)
+        return;
+    systemCreateFileW = Hook("CreateFileW", &RecordingCreateFileW);
+    systemSetFileInformation = Hook("SetFileInformationByHandle", &SeamSetFileInformation);
+    systemMove = Hook("MoveFileExW", &SeamMove);
+    systemVolumeInformation = Hook("GetVolumeInformationByHandleW", &SeamVolumeInformation);
+    systemFreeSpace = Hook("GetDiskFreeSpaceW", &SeamFreeSpace);
+    systemIoControl = Hook("DeviceIoControl", &SeamIoControl);
 }
 
 } // namespace
 
 void StartRecording() {
-    if (!systemCreateFileW)
-        HookCreateFileW();
+    HookOnce();
     recorded.clear();
     recording = true;
 }
@@ -64,10 +151,26 @@ std::vector<Call> StopRecording() {
 std::vector<std::string> MissingLookups() {
     return {};
 }
-void RefuseUnnamedFiles(bool) {}
-void KillBeforeCall(int) {}
+void RefuseUnnamedFiles(bool refuse) {
+    HookOnce();
+    refuseUnnamed = refuse;
+}
+void KillBeforeCall(int n) {
+    HookOnce();
+    killAt = n;
+    calls = 0;
+}
 int CallsSoFar() {
-    return 0;
+    return calls;
+}
+void CloningVolume(long long clusterSize, int refuseFromCall) {
+    HookOnce();
+    cluster = clusterSize;
+    refuseFrom = refuseFromCall;
+    clones.clear();
+}
+std::vector<Clone> Clones() {
+    return clones;
 }
 void BeforeOpen(std::function<void(const std::string&)>) {}
 
