@@ -110,6 +110,13 @@ template <> inline const std::vector<Control>& table<frmAbout>() {
     return aboutWindow();
 }
 
+// The ground a control is filled with, pressed or not; none for a transparent one, which shows its container's.
+inline std::optional<Colours::Colour> groundOf(const Look& look, bool pressed) {
+    if (look.transparent)
+        return std::nullopt;
+    return pressed ? look.pressedBack : look.back;
+}
+
 // A control's row: an index, never a search.
 template <typename Id> const Control& of(Id control) {
     return table<Id>()[rowOf(control)];

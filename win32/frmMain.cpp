@@ -11,7 +11,6 @@
 #include "win32/frmAbout.h"
 #include "win32/resource.h"
 
-#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -28,8 +27,7 @@ constexpr UINT WM_CLOSE_NOW = WM_APP + 2;
 constexpr UINT_PTR FrameTimer = 1;
 
 // A program without a console has no standard error to read: the line also goes to a debugger.
-void writeFailureLine(const std::string& line) {
-    const std::string text = "zarvel: " + line + "\n";
+void writeFailureLine(const std::string& text) {
     // A GUI program's standard error is a file or a pipe when it is anything, and the runtime buffers it then:
     // the line must be there at once, not when the program ends.
     std::fputs(text.c_str(), stderr);
@@ -46,6 +44,21 @@ RECT centredFrame(UINT dpi) {
     const int left = work.left + (work.right - work.left - width) / 2;
     const int top = work.top + (work.bottom - work.top - height) / 2;
     return RECT{left, top, left + width, top + height};
+}
+
+UINT boxStyle() {
+    UINT style = 0;
+    switch (Messages::BoxIcon) {
+    case Messages::Icon::Warning:
+        style |= MB_ICONEXCLAMATION;
+        break;
+    }
+    switch (Messages::BoxButtons) {
+    case Messages::Buttons::Ok:
+        style |= MB_OK;
+        break;
+    }
+    return style;
 }
 
 MouseButton buttonOf(WORD index) {
@@ -264,7 +277,7 @@ void frmMain::runFrames(bool on) {
 
 void frmMain::showBox(Messages::Outcome outcome, std::int16_t count) {
     MessageBoxW(m_hwnd, Text::wide(Messages::prompt(outcome, count)).c_str(),
-                Text::wide(Messages::title(outcome)).c_str(), MB_OK | MB_ICONEXCLAMATION);
+                Text::wide(Messages::title(outcome)).c_str(), boxStyle());
 }
 
 void frmMain::showAbout() {
@@ -311,11 +324,10 @@ void frmMain::drawCanvas(std::int16_t percent) {
     Gdi::Brush back(CreateSolidBrush(Controls::colour(look.back)));
     FillRect(dc.get(), &all, back.get());
 
-    // The bar ends on the screen pixel that contains its end, whatever the density.
     const ProgressPicture picture = ProgressPicture::of(percent);
     const auto device = [this](int logical) { return Controls::scaled(logical, m_dpi); };
-    const int right = static_cast<int>(std::floor(picture.barRight * static_cast<float>(m_dpi) / 96.0f));
-    const RECT bar{device(picture.barLeft), device(picture.barTop), right + 1, device(picture.barBottom + 1)};
+    const ProgressPicture::DeviceRect shown = picture.barAt(m_dpi / 96.0);
+    const RECT bar{shown.left, shown.top, shown.right, shown.bottom};
     Gdi::Brush grey(CreateSolidBrush(Controls::colour(Colours::MidGrey)));
     FillRect(dc.get(), &bar, grey.get());
     const RECT frame{device(picture.frameLeft), device(picture.frameTop), device(picture.frameRight + 1),

@@ -309,6 +309,20 @@ TEST(AboutForm, Keys) {
     }
 }
 
+TEST(ProgressPicture, BarEndsOnTheDevicePixelThatHoldsIt) {
+    const struct {
+        std::int16_t percent;
+        double ratio;
+        int left, right; // right excluded
+    } rows[] = {{50, 1, 30, 108}, {50, 2, 60, 216}, {33, 2, 60, 163}, {33, 1.5, 45, 122}, {0, 2, 60, 61}};
+    for (const auto& row : rows) {
+        const ProgressPicture::DeviceRect bar = ProgressPicture::of(row.percent).barAt(row.ratio);
+        EXPECT_EQ(std::make_pair(bar.left, bar.right), std::make_pair(row.left, row.right)) << row.percent;
+        EXPECT_EQ(std::make_pair(bar.top, bar.bottom),
+                  std::make_pair(int(std::lround(2 * row.ratio)), int(std::lround(13 * row.ratio))));
+    }
+}
+
 // A face whose ink is `tenths` tenths of a pixel wide per character and pixel of size.
 TEST(ProgressPicture, FontPixelsFitTheBarAndTheUnit) {
     const struct {

@@ -21,7 +21,6 @@
 #include <QPainter>
 #include <QWindow>
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace {
@@ -184,13 +183,9 @@ void frmMain::drawProgress(std::int16_t percent) {
     canvas.fill(picProgress->backColor());
     QPainter painter(&canvas);
 
-    // The bar's end falls on the device pixel that contains it (on a 2x canvas, 50 % ends on column 215).
     const ProgressPicture picture = ProgressPicture::of(percent);
-    const qreal ratio = canvas.devicePixelRatio();
-    const int rightPixel = static_cast<int>(std::floor(picture.barRight * ratio));
-    const auto device = [ratio](int logical) { return static_cast<int>(std::lround(logical * ratio)); };
-    painter.fillRect(devicePixels(device(picture.barLeft), device(picture.barTop), rightPixel,
-                                  device(picture.barBottom + 1) - 1, ratio),
+    const ProgressPicture::DeviceRect bar = picture.barAt(canvas.devicePixelRatio());
+    painter.fillRect(devicePixels(bar.left, bar.top, bar.right - 1, bar.bottom - 1, canvas.devicePixelRatio()),
                      Skin::colour(Colours::MidGrey));
 
     drawFrame(painter,

@@ -33,9 +33,9 @@ void frmMain::Face::stack(const std::vector<Layout::frmMain>& lowestFirst) {
 }
 
 void frmMain::Face::setPressed(Layout::frmMain control, bool pressed) {
-    const Layout::Look& look = Layout::of(control).look;
-    if (auto* label = qobject_cast<CLabel*>(m_window.control(control)); label && !look.transparent)
-        label->setBackColor(Skin::colour(pressed ? look.pressedBack : look.back));
+    const auto ground = Layout::groundOf(Layout::of(control).look, pressed);
+    if (auto* label = qobject_cast<CLabel*>(m_window.control(control)); label && ground)
+        label->setBackColor(Skin::colour(*ground));
 }
 
 void frmMain::Face::drawProgress(std::int16_t percent) {
