@@ -114,6 +114,12 @@ Look textBox() {
     return look;
 }
 
+Look pathBox() {
+    Look look = textBox();
+    look.takesDrops = true;
+    return look;
+}
+
 Look plainLabel() {
     Look look;
     look.transparent = true;
@@ -246,7 +252,7 @@ const std::vector<Control>& mainWindow() {
             .toolTip("File Ka Rasta Yaha Likhen...")
             .tab(1)
             .accessible("File Ka Rasta", "File Ka Rasta Yaha Likhen...", Role::Default)
-            .look(textBox()),
+            .look(pathBox()),
         R(Id::lblSBrowse, "lblSBrowse", Kind::Label)
             .in(Id::picCHolder_1)
             .at(45, 735, 390, 300)
@@ -262,7 +268,7 @@ const std::vector<Control>& mainWindow() {
             .toolTip("Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta")
             .tab(6)
             .accessible("Taqseem Shuda Hisse Ka Rasta", "Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta", Role::Default)
-            .look(textBox()),
+            .look(pathBox()),
         R(Id::Picture3, "Picture3", Kind::PictureBox)
             .in(Id::picCHolder_1)
             .at(1320, 120, 2895, 540)

@@ -45,6 +45,7 @@ struct Look {
     bool transparent = false; // a label that shows its container's ground
     bool clickable = false;   // acts on a click, and on Space or Enter while it has the focus
     bool enabled = true;      // a disabled picture lets the mouse through to the window
+    bool takesDrops = false;  // a text box that files can be dropped on
 };
 
 // Each window's controls by their design names, in creation order, which is also the stacking order in each

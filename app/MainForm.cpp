@@ -89,6 +89,14 @@ bool MainForm::keyPressed(std::optional<frmMain> control, const Keys::Press& pre
     return true;
 }
 
+bool MainForm::dropped(frmMain control, const std::vector<std::u16string>& paths) {
+    // Only the name is taken, never the file; the first stands for them all, the box holds one path.
+    if (!Layout::of(control).look.takesDrops || paths.empty())
+        return false;
+    m_face.setText(control, paths.front());
+    return true;
+}
+
 void MainForm::activated() {
     if (m_modalDepth == 0)
         restoreFocus();

@@ -87,6 +87,8 @@ public:
     // A key on the control that has the focus, or on the window while none has; true when the window took it.
     bool keyPressed(std::optional<Layout::frmMain> control, const Keys::Press& press);
     void focusMoved(std::optional<Layout::frmMain> control) { m_focus.moved(control); }
+    // Files dropped on a control, as full paths in the order the source gave them; true when it took them.
+    bool dropped(Layout::frmMain control, const std::vector<std::u16string>& paths);
     // The window is active again: the focus goes back where it was.
     void activated();
     // The platform or the exit image asks the window to close; true when the face may close it now. During a

@@ -103,8 +103,6 @@ bool frmMain::buildControls() {
     if (!Controls::build(m_hwnd, Layout::mainWindow(), m_dpi, Colours::Silver, m_controls))
         return false;
     Controls::setPainter(control(MainControl::picProgress), [this](HDC dc, const RECT&) { paintProgress(dc); });
-    Controls::acceptFileDrops(control(MainControl::txtSFName));
-    Controls::acceptFileDrops(control(MainControl::txtSegfname));
     UiState::apply(m_hwnd, m_form.focus().cuesShown());
     return true;
 }
@@ -127,6 +125,10 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case Controls::WM_CONTROL_KEY:
         return onKey(Controls::controlOfId<MainControl>(wParam), *reinterpret_cast<const Keys::Press*>(lParam));
+    case Controls::WM_CONTROL_DROP:
+        if (const auto box = Controls::controlOfId<MainControl>(wParam))
+            m_form.dropped(*box, *reinterpret_cast<const std::vector<std::u16string>*>(lParam));
+        return 0;
     case Controls::WM_CONTROL_FOCUS:
         m_form.focusMoved(Controls::controlOfId<MainControl>(wParam));
         return 0;

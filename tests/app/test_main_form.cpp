@@ -309,6 +309,26 @@ TEST(AboutForm, Keys) {
     }
 }
 
+TEST(MainForm, DropOnAPathBoxPutsTheFirstFileInIt) {
+    const struct {
+        frmMain box;
+        std::vector<std::u16string> paths;
+        bool taken;
+    } rows[] = {
+        {frmMain::txtSFName, {u"/d/one.bin", u"/d/two.bin"}, true},
+        {frmMain::txtSegfname, {u"/d/p.bin.001"}, true},
+        {frmMain::txtSFName, {}, false},
+        {frmMain::txtSegSize, {u"/d/one.bin"}, false},
+        {frmMain::Picture4, {u"/d/one.bin"}, false},
+    };
+    for (const auto& row : rows) {
+        Window window;
+        window.face.texts[row.box] = u"typed";
+        EXPECT_EQ(window.form.dropped(row.box, row.paths), row.taken) << Layout::of(row.box).name;
+        EXPECT_EQ(window.face.texts[row.box], row.taken ? row.paths.front() : u"typed") << Layout::of(row.box).name;
+    }
+}
+
 TEST(ProgressPicture, BarEndsOnTheDevicePixelThatHoldsIt) {
     const struct {
         std::int16_t percent;

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -99,11 +100,11 @@ void frmMain::connectControls() {
             connect(box, &CPictureBox::clicked, this, click);
         else if (auto* label = qobject_cast<CLabel*>(widget))
             connect(label, &CLabel::clicked, this, click);
-    }
-    for (const Layout::frmMain name : {Layout::frmMain::txtSFName, Layout::frmMain::txtSegfname}) {
-        auto* box = static_cast<CTextBox*>(control(name));
-        box->setOLEDropMode(CTextBox::DropMode::Manual);
-        connect(box, &CTextBox::OLEDragDrop, this, [box](QDropEvent* event) { FileSelection::dropInto(box, event); });
+        if (auto* box = qobject_cast<CTextBox*>(widget)) {
+            connect(box, &CTextBox::OLEDragDrop, this, [this, id](QDropEvent* event) {
+                FileSelection::answer(event, m_form->dropped(id, FileSelection::droppedFiles(event->mimeData())));
+            });
+        }
     }
     installEventFilter(this);
     if (QCoreApplication* app = QCoreApplication::instance())

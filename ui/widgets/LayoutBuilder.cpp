@@ -23,6 +23,8 @@ QWidget* make(const Layout::Control& control, QWidget* parent) {
         return new CPictureBox(parent);
     case Layout::Kind::TextBox: {
         auto* box = new CTextBox(parent);
+        if (control.look.takesDrops)
+            box->setOLEDropMode(CTextBox::DropMode::Manual);
         box->setText(text);
         return box;
     }
