@@ -390,3 +390,29 @@ const std::vector<frmMain>& Stacking::raise(frmMain control) {
 }
 
 } // namespace Layout
+
+namespace Layout {
+
+std::optional<std::size_t> nextByTab(const std::vector<Control>& table, std::optional<std::size_t> from, bool backwards,
+                                     const std::function<bool(std::size_t row)>& canTake) {
+    std::vector<std::size_t> order;
+    for (std::size_t row = 0; row < table.size(); ++row) {
+        if (table[row].tabPlace != NoTab)
+            order.push_back(row);
+    }
+    if (order.empty())
+        return std::nullopt;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return table[a].tabPlace < table[b].tabPlace; });
+    const auto at = from ? std::find(order.begin(), order.end(), *from) : order.end();
+    // From outside the order, Tab starts at the first place and Shift+Tab at the last.
+    std::size_t index = at != order.end() ? std::size_t(at - order.begin()) : backwards ? 0 : order.size() - 1;
+    for (std::size_t step = 0; step < order.size(); ++step) {
+        index = (index + (backwards ? order.size() - 1 : 1)) % order.size();
+        if (canTake(order[index]))
+            return order[index];
+    }
+    return std::nullopt;
+}
+
+} // namespace Layout

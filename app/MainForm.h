@@ -42,6 +42,9 @@ public:
     // Where the platform has a taskbar or a dock; called only when what it shows changes.
     virtual void showTaskbarProgress(const TaskbarProgress&) {}
     virtual void focus(Layout::frmMain control) = 0;
+    // Whether the control is on the screen, its containers too.
+    virtual bool isShown(Layout::frmMain control) const = 0;
+    virtual void selectAll(Layout::frmMain box) = 0;
     // Draws the focused control again, now that its dotted frame is to be seen.
     virtual void showCues() = 0;
     // Calls MainForm::frame() once per frame while on.
@@ -111,6 +114,7 @@ private:
     void browseInto(Layout::frmMain box);
     void Picture4_Click();
     void setStartEnabled(bool enabled);
+    bool tab(std::optional<Layout::frmMain> from, bool backwards);
     // Runs a modal window; what ended meanwhile is told once it has closed, and the focus goes back.
     void modal(const std::function<void()>& show);
     void restoreFocus();

@@ -17,6 +17,7 @@ namespace Controls {
 namespace {
 
 constexpr UINT_PTR ForwarderId = 1;
+
 // The character made by a key the window took goes nowhere either (a Tab in a text box, Alt+O's letter).
 bool g_swallowCharacter = false;
 
@@ -233,30 +234,17 @@ Keys::Press pressOf(UINT message, WPARAM key, LPARAM flags) {
 }
 
 bool moveFocus(const Built& built, bool backwards) {
-    std::vector<std::pair<int, HWND>> order;
-    for (std::size_t row = 0; row < built.rows.size(); ++row) {
-        if ((*built.table)[row].tabPlace >= 0)
-            order.emplace_back((*built.table)[row].tabPlace, built.rows[row]);
-    }
-    if (order.empty())
+    const auto at = std::find(built.rows.begin(), built.rows.end(), GetFocus());
+    const auto from = at == built.rows.end() ? std::nullopt : std::optional<std::size_t>(at - built.rows.begin());
+    const auto next = Layout::nextByTab(*built.table, from, backwards, [&built](std::size_t row) {
+        return IsWindowVisible(built.rows[row]) && IsWindowEnabled(built.rows[row]);
+    });
+    if (!next)
         return false;
-    std::sort(order.begin(), order.end());
-    const HWND focus = GetFocus();
-    auto at = std::find_if(order.begin(), order.end(), [focus](const auto& entry) { return entry.second == focus; });
-    std::size_t index = at == order.end() ? (backwards ? 0 : order.size() - 1) : std::size_t(at - order.begin());
-    for (std::size_t step = 0; step < order.size(); ++step) {
-        index = (index + (backwards ? order.size() - 1 : 1)) % order.size();
-        HWND next = order[index].second;
-        if (IsWindowVisible(next) && IsWindowEnabled(next)) {
-            SetFocus(next);
-            wchar_t kind[8] = {};
-            GetClassNameW(next, kind, 8);
-            if (lstrcmpiW(kind, L"Edit") == 0)
-                SendMessageW(next, EM_SETSEL, 0, -1);
-            return true;
-        }
-    }
-    return false;
+    SetFocus(built.rows[*next]);
+    if (Layout::selectsOnTab((*built.table)[*next]))
+        SendMessageW(built.rows[*next], EM_SETSEL, 0, -1);
+    return true;
 }
 
 } // namespace Controls

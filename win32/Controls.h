@@ -71,7 +71,8 @@ inline int scaled(int pixels, UINT dpi) {
 // A key message in the window's own terms: the auto-repeat from bit 30, Alt from bit 29 of a system key.
 Keys::Press pressOf(UINT message, WPARAM key, LPARAM flags);
 
-// Tab and Shift+Tab through the table's tab places, skipping what is hidden or disabled; true when it moved.
+// Tab and Shift+Tab by the layout's Tab order, over the controls' windows that are shown and enabled; true when
+// it moved.
 bool moveFocus(const Built& built, bool backwards);
 
 } // namespace Controls

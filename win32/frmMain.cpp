@@ -182,9 +182,7 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool frmMain::onKey(std::optional<MainControl> control, const Keys::Press& press) {
-    if (m_form.keyPressed(control, press))
-        return true;
-    return press.key == Keys::Key::Tab && !press.ctrl && !press.alt && Controls::moveFocus(m_controls, press.shift);
+    return m_form.keyPressed(control, press);
 }
 
 void frmMain::onControlMouse(MainControl control, LPARAM event) {
@@ -264,6 +262,14 @@ void frmMain::setPressed(MainControl control, bool pressed) {
 
 void frmMain::focus(MainControl control) {
     SetFocus(this->control(control));
+}
+
+bool frmMain::isShown(MainControl control) const {
+    return IsWindowVisible(this->control(control));
+}
+
+void frmMain::selectAll(MainControl box) {
+    SendMessageW(control(box), EM_SETSEL, 0, -1);
 }
 
 void frmMain::showCues() {

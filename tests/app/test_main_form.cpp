@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <vector>
 
 namespace {
@@ -57,7 +58,8 @@ struct FakeFace : MainFace {
     std::map<frmMain, std::u16string> texts{{frmMain::txtSegSize, u"1.38"}};
     std::map<frmMain, bool> disabled;
     std::map<frmMain, bool> pressed;
-    std::optional<frmMain> focused;
+    std::optional<frmMain> focused, selected;
+    std::set<frmMain> hiddenOnes;
     std::vector<std::vector<frmMain>> stacks;
     std::vector<Messages::Outcome> boxes;
     std::vector<std::int16_t> drawn;
@@ -78,6 +80,8 @@ struct FakeFace : MainFace {
     void drawProgress(std::int16_t percent) override { drawn.push_back(percent); }
     void showTaskbarProgress(const TaskbarProgress& shown) override { taskbar.push_back(shown); }
     void focus(frmMain control) override { focused = control; }
+    bool isShown(frmMain control) const override { return hiddenOnes.count(control) == 0; }
+    void selectAll(frmMain box) override { selected = box; }
     void showCues() override { ++cueRepaints; }
     void runFrames(bool on) override { frames = on; }
     void showBox(Messages::Outcome outcome, std::int16_t) override {
@@ -152,7 +156,6 @@ TEST(MainForm, KeysActOncePerPlainPress) {
         {press(Key::Enter, false, true), false},
         {press(Key::Space, false, false, true), false},
         {press(Key::Enter, false, false, false, true), false},
-        {press(Key::Tab), false},
     };
     for (const auto& row : rows) {
         Window w;
@@ -309,37 +312,43 @@ TEST(AboutForm, Keys) {
     }
 }
 
+TEST(MainForm, TabGoesRoundTheTableOrderPastWhatCannotTakeTheFocus) {
+    const frmMain order[] = {frmMain::txtSFName,    frmMain::txtSegSize,  frmMain::lblBrowse,  frmMain::picProgress,
+                             frmMain::picCHolder_1, frmMain::txtSegfname, frmMain::lblSBrowse, frmMain::Picture1,
+                             frmMain::Picture2,     frmMain::Picture3,    frmMain::Picture4,   frmMain::imgTab_0,
+                             frmMain::imgTab_1,     frmMain::imgInfo,     frmMain::imgExit,    frmMain::picCHolder_0};
+    Window window;
+    for (const frmMain next : order) {
+        window.face.selected.reset();
+        EXPECT_TRUE(window.form.keyPressed(window.face.focused, press(Key::Tab)));
+        ASSERT_EQ(window.face.focused, next);
+        EXPECT_EQ(window.face.selected.has_value(), Layout::of(next).kind == Layout::Kind::TextBox);
+    }
+    window.form.keyPressed(frmMain::picCHolder_0, press(Key::Tab, false, false, false, true));
+    EXPECT_EQ(window.face.focused, frmMain::imgExit);
+    EXPECT_FALSE(window.form.keyPressed(frmMain::picCHolder_0, press(Key::Tab, false, true)));
+    window.face.hiddenOnes.insert(frmMain::txtSFName);
+    window.form.keyPressed(frmMain::picCHolder_0, press(Key::Tab));
+    EXPECT_EQ(window.face.focused, frmMain::txtSegSize);
+    window.click(frmMain::Picture4); // Start is off while the run goes on
+    window.form.keyPressed(frmMain::Picture3, press(Key::Tab));
+    EXPECT_EQ(window.face.focused, frmMain::imgTab_0);
+}
+
 TEST(MainForm, DropOnAPathBoxPutsTheFirstFileInIt) {
     const struct {
         frmMain box;
         std::vector<std::u16string> paths;
-        bool taken;
-    } rows[] = {
-        {frmMain::txtSFName, {u"/d/one.bin", u"/d/two.bin"}, true},
-        {frmMain::txtSegfname, {u"/d/p.bin.001"}, true},
-        {frmMain::txtSFName, {}, false},
-        {frmMain::txtSegSize, {u"/d/one.bin"}, false},
-        {frmMain::Picture4, {u"/d/one.bin"}, false},
-    };
+    } rows[] = {{frmMain::txtSFName, {u"/d/one.bin", u"/d/two.bin"}},
+                {frmMain::txtSegfname, {u"/d/p.001"}},
+                {frmMain::txtSFName, {}},
+                {frmMain::txtSegSize, {u"/d/one.bin"}}};
     for (const auto& row : rows) {
         Window window;
         window.face.texts[row.box] = u"typed";
-        EXPECT_EQ(window.form.dropped(row.box, row.paths), row.taken) << Layout::of(row.box).name;
-        EXPECT_EQ(window.face.texts[row.box], row.taken ? row.paths.front() : u"typed") << Layout::of(row.box).name;
-    }
-}
-
-TEST(ProgressPicture, BarEndsOnTheDevicePixelThatHoldsIt) {
-    const struct {
-        std::int16_t percent;
-        double ratio;
-        int left, right; // right excluded
-    } rows[] = {{50, 1, 30, 108}, {50, 2, 60, 216}, {33, 2, 60, 163}, {33, 1.5, 45, 122}, {0, 2, 60, 61}};
-    for (const auto& row : rows) {
-        const ProgressPicture::DeviceRect bar = ProgressPicture::of(row.percent).barAt(row.ratio);
-        EXPECT_EQ(std::make_pair(bar.left, bar.right), std::make_pair(row.left, row.right)) << row.percent;
-        EXPECT_EQ(std::make_pair(bar.top, bar.bottom),
-                  std::make_pair(int(std::lround(2 * row.ratio)), int(std::lround(13 * row.ratio))));
+        const bool taken = row.box != frmMain::txtSegSize && !row.paths.empty();
+        EXPECT_EQ(window.form.dropped(row.box, row.paths), taken);
+        EXPECT_EQ(window.face.texts[row.box], taken ? row.paths.front() : u"typed") << Layout::of(row.box).name;
     }
 }
 

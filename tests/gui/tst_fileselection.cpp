@@ -138,8 +138,6 @@ void tst_FileSelection::drop_data() {
 
     QTest::newRow("three files, split box") << int(txtSFName) << three << ""
                                             << "/data/one.bin";
-    QTest::newRow("three files, join box") << int(txtSegfname) << three << ""
-                                           << "/data/one.bin";
     QTest::newRow("a folder is taken as it comes") << int(txtSFName) << QList<QUrl>{file("/data/dir/")} << ""
                                                    << "/data/dir/";
     QTest::newRow("name outside ASCII") << int(txtSegfname) << QList<QUrl>{file("/data/فلم ü.bin.001")} << ""

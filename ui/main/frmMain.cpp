@@ -122,9 +122,8 @@ void frmMain::endSession() {
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == this) {
         // Keys reach the window itself only while no control has the focus.
-        if (event->type() == QEvent::KeyPress && !QApplication::focusWidget())
-            m_form->keyPressed(std::nullopt, InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
-        return false;
+        return event->type() == QEvent::KeyPress && !QApplication::focusWidget() &&
+               m_form->keyPressed(std::nullopt, InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
     }
     auto* widget = qobject_cast<QWidget*>(watched);
     return widget && widget->isEnabled() && controlEvent(widget, event);

@@ -58,6 +58,14 @@ void frmMain::Face::focus(Layout::frmMain control) {
         m_window.activateWindow();
 }
 
+bool frmMain::Face::isShown(Layout::frmMain control) const {
+    return m_window.control(control)->isVisible();
+}
+
+void frmMain::Face::selectAll(Layout::frmMain box) {
+    static_cast<QLineEdit*>(m_window.control(box))->selectAll();
+}
+
 void frmMain::Face::showCues() {
     KeyboardFocus::showCues(&m_window);
 }
