@@ -13,8 +13,15 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <ostream>
 #include <set>
 #include <vector>
+
+// A failed comparison of taskbar states reads as values, not as bytes.
+void PrintTo(const TaskbarProgress& progress, std::ostream* out) {
+    static const char* const states[] = {"None", "Normal", "Error"};
+    *out << states[static_cast<int>(progress.state)] << ' ' << progress.percent;
+}
 
 namespace {
 
@@ -225,6 +232,8 @@ TEST(MainForm, RunEnds) {
     for (const auto& row : rows) {
         Window w;
         w.gate.fails = row.during == During::Failure;
+        // Start stays disabled until its box is answered, or a second click would start a run under the box.
+        w.face.duringBox = [&] { EXPECT_TRUE(w.face.disabled[frmMain::Picture4]); };
         w.click(frmMain::Picture4);
         EXPECT_TRUE(w.face.disabled[frmMain::Picture4]);
         EXPECT_TRUE(w.face.frames);
@@ -267,16 +276,32 @@ TEST(MainForm, RunEnds) {
             EXPECT_EQ(w.face.focused, frmMain::Picture4);
             // A success clears the bar; a failure leaves its last picture.
             EXPECT_EQ(w.face.drawn.back(), row.during == During::Failure ? 50 : 0);
+            // A second run in the same window, on a worker of its own, ends with its own box.
+            w.click(frmMain::Picture4);
+            while (w.face.boxes.size() < 2) {
+                w.form.frame();
+                std::this_thread::yield();
+            }
+            EXPECT_FALSE(w.face.disabled[frmMain::Picture4]);
         }
     }
 }
 
-TEST(MainForm, ReactivationGivesTheFocusBack) {
-    Window w;
-    w.click(frmMain::txtSegSize);
-    w.face.focused.reset();
-    w.form.activated();
-    EXPECT_EQ(w.face.focused, frmMain::txtSegSize);
+TEST(MainForm, ReactivationGivesTheFocusBackToAnEnabledControlOnly) {
+    const struct {
+        frmMain clicked;
+        std::optional<frmMain> focused;
+    } rows[] = {
+        {frmMain::txtSegSize, frmMain::txtSegSize},
+        {frmMain::Picture4, std::nullopt}, // the run it started keeps it disabled
+    };
+    for (const auto& row : rows) {
+        Window w;
+        w.click(row.clicked);
+        w.face.focused.reset();
+        w.form.activated();
+        EXPECT_EQ(w.face.focused, row.focused) << Layout::of(row.clicked).name;
+    }
 }
 
 TEST(AboutForm, Keys) {
@@ -310,6 +335,13 @@ TEST(AboutForm, Keys) {
         about.keyPressed(row.focused, row.key);
         EXPECT_EQ(face.closed, row.closes) << Layout::of(row.focused).name;
     }
+    // Activated again, About gives the focus back where it was, not to OK.
+    Face face;
+    AboutForm about(face, false);
+    about.opened();
+    about.focusMoved(frmAbout::Picture1);
+    about.activated();
+    EXPECT_EQ(face.focused, frmAbout::Picture1);
 }
 
 TEST(MainForm, TabGoesRoundTheTableOrderPastWhatCannotTakeTheFocus) {
