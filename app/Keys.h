@@ -29,6 +29,11 @@ constexpr bool pressesMnemonic(const Press& press, char mnemonic) {
     return mnemonic != 0 && press.key == Key::Letter && press.alt && !press.ctrl && press.letter == mnemonic;
 }
 
+// Tab moves the focus on, Shift+Tab back; with Ctrl or Alt it means something else.
+constexpr bool movesFocus(const Press& press) {
+    return press.key == Key::Tab && !press.ctrl && !press.alt;
+}
+
 // Moving about by keyboard (Tab, the arrows, Alt for the mnemonics) is what makes a window show its focus.
 constexpr bool showsCues(const Press& press) {
     return press.key == Key::Tab || press.key == Key::Arrow || press.key == Key::Alt || press.alt;

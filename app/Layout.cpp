@@ -114,6 +114,12 @@ Look textBox() {
     return look;
 }
 
+Look pathBox() {
+    Look look = textBox();
+    look.takesDrops = true;
+    return look;
+}
+
 Look plainLabel() {
     Look look;
     look.transparent = true;
@@ -246,7 +252,7 @@ const std::vector<Control>& mainWindow() {
             .toolTip("File Ka Rasta Yaha Likhen...")
             .tab(1)
             .accessible("File Ka Rasta", "File Ka Rasta Yaha Likhen...", Role::Default)
-            .look(textBox()),
+            .look(pathBox()),
         R(Id::lblSBrowse, "lblSBrowse", Kind::Label)
             .in(Id::picCHolder_1)
             .at(45, 735, 390, 300)
@@ -262,7 +268,7 @@ const std::vector<Control>& mainWindow() {
             .toolTip("Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta")
             .tab(6)
             .accessible("Taqseem Shuda Hisse Ka Rasta", "Taqseem Shuda Hisso Main Se Kisi Aik Ka Rasta", Role::Default)
-            .look(textBox()),
+            .look(pathBox()),
         R(Id::Picture3, "Picture3", Kind::PictureBox)
             .in(Id::picCHolder_1)
             .at(1320, 120, 2895, 540)
@@ -381,6 +387,32 @@ const std::vector<frmMain>& Stacking::raise(frmMain control) {
         at = std::find_if(order.begin(), order.end(), windowed);
     order.insert(at, control);
     return order;
+}
+
+} // namespace Layout
+
+namespace Layout {
+
+std::optional<std::size_t> nextByTab(const std::vector<Control>& table, std::optional<std::size_t> from, bool backwards,
+                                     const std::function<bool(std::size_t row)>& canTake) {
+    std::vector<std::size_t> order;
+    for (std::size_t row = 0; row < table.size(); ++row) {
+        if (table[row].tabPlace != NoTab)
+            order.push_back(row);
+    }
+    if (order.empty())
+        return std::nullopt;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return table[a].tabPlace < table[b].tabPlace; });
+    const auto at = from ? std::find(order.begin(), order.end(), *from) : order.end();
+    // From outside the order, Tab starts at the first place and Shift+Tab at the last.
+    std::size_t index = at != order.end() ? std::size_t(at - order.begin()) : backwards ? 0 : order.size() - 1;
+    for (std::size_t step = 0; step < order.size(); ++step) {
+        index = (index + (backwards ? order.size() - 1 : 1)) % order.size();
+        if (canTake(order[index]))
+            return order[index];
+    }
+    return std::nullopt;
 }
 
 } // namespace Layout

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -45,6 +46,7 @@ struct Look {
     bool transparent = false; // a label that shows its container's ground
     bool clickable = false;   // acts on a click, and on Space or Enter while it has the focus
     bool enabled = true;      // a disabled picture lets the mouse through to the window
+    bool takesDrops = false;  // a text box that files can be dropped on
 };
 
 // Each window's controls by their design names, in creation order, which is also the stacking order in each
@@ -110,6 +112,23 @@ template <> inline const std::vector<Control>& table<frmAbout>() {
     return aboutWindow();
 }
 
+// The ground a control is filled with, pressed or not; none for a transparent one, which shows its container's.
+inline std::optional<Colours::Colour> groundOf(const Look& look, bool pressed) {
+    if (look.transparent)
+        return std::nullopt;
+    return pressed ? look.pressedBack : look.back;
+}
+
+// Where Tab (backwards: Shift+Tab) takes the focus from the control in row `from` (none: from the window itself):
+// the next place of the table's Tab order, round from the last to the first, passing over the controls that cannot
+// take the focus now (disabled or hidden); none when none can.
+std::optional<std::size_t> nextByTab(const std::vector<Control>& table, std::optional<std::size_t> from, bool backwards,
+                                     const std::function<bool(std::size_t row)>& canTake);
+// Tab selects the whole text of a text box it enters, so that typing replaces it.
+inline bool selectsOnTab(const Control& control) {
+    return control.kind == Kind::TextBox;
+}
+
 // A control's row: an index, never a search.
 template <typename Id> const Control& of(Id control) {
     return table<Id>()[rowOf(control)];
@@ -126,6 +145,13 @@ template <typename Id> std::vector<Id> controls() {
     for (std::size_t row = 0; row < table<Id>().size(); ++row)
         all.push_back(static_cast<Id>(row));
     return all;
+}
+
+template <typename Id>
+std::optional<Id> nextByTab(std::optional<Id> from, bool backwards, const std::function<bool(Id)>& canTake) {
+    const auto row = nextByTab(table<Id>(), from ? std::optional<std::size_t>(rowOf(*from)) : std::nullopt, backwards,
+                               [&](std::size_t next) { return canTake(static_cast<Id>(next)); });
+    return row ? std::optional<Id>(static_cast<Id>(*row)) : std::nullopt;
 }
 
 // A place in pixels of the design.

@@ -81,11 +81,33 @@ void MainForm::mouseReleased(frmMain control, MouseButton button, bool over) {
 bool MainForm::keyPressed(std::optional<frmMain> control, const Keys::Press& press) {
     if (m_focus.keyPressed(press))
         m_face.showCues();
+    if (Keys::movesFocus(press))
+        return tab(control, press.shift);
     if (!control || !Keys::activates(press))
         return false;
     if (!Layout::of(*control).look.clickable)
         return false;
     clicked(*control);
+    return true;
+}
+
+bool MainForm::dropped(frmMain control, const std::vector<std::u16string>& paths) {
+    // Only the name is taken, never the file; the first stands for them all, the box holds one path.
+    if (!Layout::of(control).look.takesDrops || paths.empty())
+        return false;
+    m_face.setText(control, paths.front());
+    return true;
+}
+
+bool MainForm::tab(std::optional<frmMain> from, bool backwards) {
+    const auto next = Layout::nextByTab<frmMain>(
+        from, backwards, [this](frmMain control) { return isEnabled(control) && m_face.isShown(control); });
+    if (!next)
+        return false;
+    m_face.focus(*next);
+    m_focus.moved(*next);
+    if (Layout::selectsOnTab(Layout::of(*next)))
+        m_face.selectAll(*next);
     return true;
 }
 

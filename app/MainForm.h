@@ -41,6 +41,9 @@ public:
     // Where the platform has a taskbar or a dock; called only when what it shows changes.
     virtual void showTaskbarProgress(const TaskbarProgress&) {}
     virtual void focus(Layout::frmMain control) = 0;
+    // Whether the control is on the screen, its containers too.
+    virtual bool isShown(Layout::frmMain control) const = 0;
+    virtual void selectAll(Layout::frmMain box) = 0;
     // Draws the focused control again, now that its dotted frame is to be seen.
     virtual void showCues() = 0;
     // Calls MainForm::frame() once per frame while on.
@@ -86,6 +89,8 @@ public:
     // A key on the control that has the focus, or on the window while none has; true when the window took it.
     bool keyPressed(std::optional<Layout::frmMain> control, const Keys::Press& press);
     void focusMoved(std::optional<Layout::frmMain> control) { m_focus.moved(control); }
+    // Files dropped on a control, as full paths in the order the source gave them; true when it took them.
+    bool dropped(Layout::frmMain control, const std::vector<std::u16string>& paths);
     // The window is active again: the focus goes back where it was.
     void activated();
     // The platform or the exit image asks the window to close; true when the face may close it now. During a
@@ -108,6 +113,7 @@ private:
     void browseInto(Layout::frmMain box);
     void Picture4_Click();
     void setStartEnabled(bool enabled);
+    bool tab(std::optional<Layout::frmMain> from, bool backwards);
     // Runs a modal window; what ended meanwhile is told once it has closed, and the focus goes back.
     void modal(const std::function<void()>& show);
     void restoreFocus();

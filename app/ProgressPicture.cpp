@@ -2,6 +2,8 @@
 
 #include "app/Layout.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr int BarLeft = 30;
@@ -28,6 +30,12 @@ ProgressPicture ProgressPicture::of(std::int16_t percent) {
     picture.textLeft = TextLeft;
     picture.textTop = TextTop;
     return picture;
+}
+
+ProgressPicture::DeviceRect ProgressPicture::barAt(double ratio) const {
+    const auto device = [ratio](int pixels) { return static_cast<int>(std::lround(pixels * ratio)); };
+    const int rightmost = static_cast<int>(std::floor(static_cast<double>(barRight) * ratio));
+    return {device(barLeft), device(barTop), rightmost + 1, device(barBottom + 1)};
 }
 
 int ProgressPicture::fontPixels(const InkRight& inkRight, int largest) {

@@ -26,6 +26,17 @@ struct ProgressPicture {
 
     static ProgressPicture of(std::int16_t percent);
 
+    // The bar on a canvas of `ratio` device pixels to a pixel, in device pixels, right and bottom excluded. Its
+    // end falls on the device pixel that contains it (at 2, 50 % ends on column 215), its other sides on the
+    // nearest, so that at any density the fill covers whole device pixels and stays sharp.
+    struct DeviceRect {
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+    };
+    DeviceRect barAt(double ratio) const;
+
     // The right-most column that a text's ink reaches when drawn from column 0 in the face's font at this size
     // (96-dpi pixels).
     using InkRight = std::function<int(const std::string& text, int pixels)>;

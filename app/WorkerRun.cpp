@@ -12,6 +12,7 @@ WorkerRun::WorkerRun(Engine engine, Ended ended, FailureLine failureLine)
     : m_engine(std::move(engine)), m_ended(std::move(ended)), m_failureLine(std::move(failureLine)) {
     if (!m_failureLine)
         m_failureLine = &WorkerRun::toStandardError;
+    m_failureLine = [sink = std::move(m_failureLine)](const std::string& why) { sink("zarvel: " + why + "\n"); };
     if (!m_engine.split)
         m_engine.split = &modFHand::SplitFileNative;
     if (!m_engine.join)
@@ -134,7 +135,7 @@ modFHand::Hooks WorkerRun::hooks() {
 }
 
 void WorkerRun::toStandardError(const std::string& line) {
-    std::fprintf(stderr, "zarvel: %s\n", line.c_str());
+    std::fputs(line.c_str(), stderr);
 }
 
 void WorkerRun::waitForWorker() {

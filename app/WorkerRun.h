@@ -44,8 +44,8 @@ public:
     // Called on the worker (or inside start() when no thread could be had) once the result is there. It must
     // only wake the face's thread (a posted event, a window message), which then calls finish().
     using Ended = std::function<void()>;
-    // Takes the line that tells why a run ended without success (no line break, no program name), for people:
-    // standard error, a debugger. Called on the worker; the boxes stay as they are.
+    // Takes the line that tells why a run ended without success, for people: standard error, a debugger. It comes
+    // whole, after the program's name and with its line break. Called on the worker; the boxes stay as they are.
     using FailureLine = std::function<void(const std::string& line)>;
 
     // An empty routine in `engine` is replaced by the real one; without `failureLine` the line goes to standard

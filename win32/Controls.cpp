@@ -17,23 +17,26 @@ namespace Controls {
 namespace {
 
 constexpr UINT_PTR ForwarderId = 1;
-constexpr DWORD_PTR TakesDrops = 1;
 
 // The character made by a key the window took goes nowhere either (a Tab in a text box, Alt+O's letter).
 bool g_swallowCharacter = false;
 
-void takeDrop(HWND box, HDROP drop) {
-    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
-        std::wstring name(DragQueryFileW(drop, 0, nullptr, 0), L'\0');
-        DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size() + 1));
-        SetWindowTextW(box, name.c_str());
+// Every file of the drop, in its order, for the window to decide on.
+void tellDrop(HWND control, HDROP drop) {
+    std::vector<std::u16string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT index = 0; index < count; ++index) {
+        std::wstring name(DragQueryFileW(drop, index, nullptr, 0), L'\0');
+        DragQueryFileW(drop, index, name.data(), static_cast<UINT>(name.size() + 1));
+        paths.push_back(Text::rules(name));
     }
     DragFinish(drop);
+    tellWindow(control, WM_CONTROL_DROP, reinterpret_cast<LPARAM>(&paths));
 }
 
 // On every control, native ones too: the focus and the keys go to the top-level window first, so that one place
 // decides what a key does whatever control has it.
-LRESULT CALLBACK forwarderProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK forwarderProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     switch (message) {
     case WM_SETFOCUS:
         tellWindow(control, WM_CONTROL_FOCUS, 0);
@@ -52,11 +55,8 @@ LRESULT CALLBACK forwarderProc(HWND control, UINT message, WPARAM wParam, LPARAM
             return 0;
         break;
     case WM_DROPFILES:
-        if (data == TakesDrops) {
-            takeDrop(control, reinterpret_cast<HDROP>(wParam));
-            return 0;
-        }
-        break;
+        tellDrop(control, reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_NCDESTROY:
         RemoveWindowSubclass(control, forwarderProc, ForwarderId);
         break;
@@ -134,6 +134,7 @@ HWND create(HWND parent, const Layout::Control& control, const RECT& place, int 
     if (!hwnd)
         return nullptr;
     SetWindowSubclass(hwnd, forwarderProc, ForwarderId, 0);
+    DragAcceptFiles(hwnd, control.look.takesDrops);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::window(dpi)), FALSE);
     return hwnd;
 }
@@ -203,11 +204,6 @@ void destroy(Built& built) {
     built.toolTips = nullptr;
 }
 
-void acceptFileDrops(HWND box) {
-    DragAcceptFiles(box, TRUE);
-    SetWindowSubclass(box, forwarderProc, ForwarderId, TakesDrops);
-}
-
 COLORREF colour(Colours::Colour colour) {
     return Colours::isSystem(colour) ? GetSysColor(Colours::systemIndex(colour)) : static_cast<COLORREF>(colour);
 }
@@ -238,30 +234,17 @@ Keys::Press pressOf(UINT message, WPARAM key, LPARAM flags) {
 }
 
 bool moveFocus(const Built& built, bool backwards) {
-    std::vector<std::pair<int, HWND>> order;
-    for (std::size_t row = 0; row < built.rows.size(); ++row) {
-        if ((*built.table)[row].tabPlace >= 0)
-            order.emplace_back((*built.table)[row].tabPlace, built.rows[row]);
-    }
-    if (order.empty())
+    const auto at = std::find(built.rows.begin(), built.rows.end(), GetFocus());
+    const auto from = at == built.rows.end() ? std::nullopt : std::optional<std::size_t>(at - built.rows.begin());
+    const auto next = Layout::nextByTab(*built.table, from, backwards, [&built](std::size_t row) {
+        return IsWindowVisible(built.rows[row]) && IsWindowEnabled(built.rows[row]);
+    });
+    if (!next)
         return false;
-    std::sort(order.begin(), order.end());
-    const HWND focus = GetFocus();
-    auto at = std::find_if(order.begin(), order.end(), [focus](const auto& entry) { return entry.second == focus; });
-    std::size_t index = at == order.end() ? (backwards ? 0 : order.size() - 1) : std::size_t(at - order.begin());
-    for (std::size_t step = 0; step < order.size(); ++step) {
-        index = (index + (backwards ? order.size() - 1 : 1)) % order.size();
-        HWND next = order[index].second;
-        if (IsWindowVisible(next) && IsWindowEnabled(next)) {
-            SetFocus(next);
-            wchar_t kind[8] = {};
-            GetClassNameW(next, kind, 8);
-            if (lstrcmpiW(kind, L"Edit") == 0)
-                SendMessageW(next, EM_SETSEL, 0, -1);
-            return true;
-        }
-    }
-    return false;
+    SetFocus(built.rows[*next]);
+    if (Layout::selectsOnTab((*built.table)[*next]))
+        SendMessageW(built.rows[*next], EM_SETSEL, 0, -1);
+    return true;
 }
 
 } // namespace Controls

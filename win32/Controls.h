@@ -28,6 +28,9 @@ constexpr WORD MouseOver = 2;
 constexpr UINT WM_CONTROL_KEY = WM_APP + 11;
 // The control took the focus.
 constexpr UINT WM_CONTROL_FOCUS = WM_APP + 12;
+// Files were dropped on a control that the table lets take them. lParam: a const std::vector<std::u16string>*,
+// their full paths in the drop's order.
+constexpr UINT WM_CONTROL_DROP = WM_APP + 13;
 
 // Draws a control's inside in place of its picture, into a device context the size of the control.
 using Painter = std::function<void(HDC dc, const RECT& inside)>;
@@ -54,8 +57,6 @@ bool registerClasses(HINSTANCE instance);
 bool build(HWND window, const std::vector<Layout::Control>& table, UINT dpi, Colours::Colour ground, Built& built);
 void destroy(Built& built);
 
-// A text box then takes the first of the files dropped on it as its whole text.
-void acceptFileDrops(HWND box);
 void setPainter(HWND control, Painter painter);
 void setPressed(HWND control, bool pressed);
 
@@ -70,7 +71,8 @@ inline int scaled(int pixels, UINT dpi) {
 // A key message in the window's own terms: the auto-repeat from bit 30, Alt from bit 29 of a system key.
 Keys::Press pressOf(UINT message, WPARAM key, LPARAM flags);
 
-// Tab and Shift+Tab through the table's tab places, skipping what is hidden or disabled; true when it moved.
+// Tab and Shift+Tab by the layout's Tab order, over the controls' windows that are shown and enabled; true when
+// it moved.
 bool moveFocus(const Built& built, bool backwards);
 
 } // namespace Controls

@@ -63,7 +63,7 @@ void drawPicture(const State& state, HDC dc) {
 
 void paintInside(HWND control, const State& state, HDC dc, const RECT& inside) {
     const Layout::Look& look = state.row->look;
-    Colours::Colour ground = look.transparent ? state.ground : (state.pressed ? look.pressedBack : look.back);
+    Colours::Colour ground = Layout::groundOf(look, state.pressed).value_or(state.ground);
     if (state.row->kind == Layout::Kind::Line)
         ground = look.fore;
     Gdi::Brush back(CreateSolidBrush(colour(ground)));

@@ -12,7 +12,6 @@
 #include "win32/frmAbout.h"
 #include "win32/resource.h"
 
-#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -29,8 +28,7 @@ constexpr UINT WM_CLOSE_NOW = WM_APP + 2;
 constexpr UINT_PTR FrameTimer = 1;
 
 // A program without a console has no standard error to read: the line also goes to a debugger.
-void writeFailureLine(const std::string& line) {
-    const std::string text = "zarvel: " + line + "\n";
+void writeFailureLine(const std::string& text) {
     // A GUI program's standard error is a file or a pipe when it is anything, and the runtime buffers it then:
     // the line must be there at once, not when the program ends.
     std::fputs(text.c_str(), stderr);
@@ -47,6 +45,21 @@ RECT centredFrame(UINT dpi) {
     const int left = work.left + (work.right - work.left - width) / 2;
     const int top = work.top + (work.bottom - work.top - height) / 2;
     return RECT{left, top, left + width, top + height};
+}
+
+UINT boxStyle() {
+    UINT style = 0;
+    switch (Messages::BoxIcon) {
+    case Messages::Icon::Warning:
+        style |= MB_ICONEXCLAMATION;
+        break;
+    }
+    switch (Messages::BoxButtons) {
+    case Messages::Buttons::Ok:
+        style |= MB_OK;
+        break;
+    }
+    return style;
 }
 
 } // namespace
@@ -87,8 +100,6 @@ bool frmMain::buildControls() {
     if (!Controls::build(m_hwnd, Layout::mainWindow(), m_dpi, Colours::Silver, m_controls))
         return false;
     Controls::setPainter(control(MainControl::picProgress), [this](HDC dc, const RECT&) { paintProgress(dc); });
-    Controls::acceptFileDrops(control(MainControl::txtSFName));
-    Controls::acceptFileDrops(control(MainControl::txtSegfname));
     UiState::apply(m_hwnd, m_form.focus().cuesShown());
     return true;
 }
@@ -106,6 +117,10 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!buildControls())
             return -1;
         m_form.load();
+        return 0;
+    case Controls::WM_CONTROL_DROP:
+        if (const auto box = Controls::controlOfId<MainControl>(wParam))
+            m_form.dropped(*box, *reinterpret_cast<const std::vector<std::u16string>*>(lParam));
         return 0;
     case WM_LBUTTONDOWN:
         // The window has no title bar: a press on its surface is taken as one on the caption, and the system
@@ -215,6 +230,14 @@ void frmMain::focus(MainControl control) {
     SetFocus(this->control(control));
 }
 
+bool frmMain::isShown(MainControl control) const {
+    return IsWindowVisible(this->control(control));
+}
+
+void frmMain::selectAll(MainControl box) {
+    SendMessageW(control(box), EM_SETSEL, 0, -1);
+}
+
 void frmMain::showCues() {
     UiState::apply(m_hwnd, true);
 }
@@ -228,7 +251,7 @@ void frmMain::runFrames(bool on) {
 
 void frmMain::showBox(Messages::Outcome outcome, std::int16_t count) {
     MessageBoxW(m_hwnd, Text::wide(Messages::prompt(outcome, count)).c_str(),
-                Text::wide(Messages::title(outcome)).c_str(), MB_OK | MB_ICONEXCLAMATION);
+                Text::wide(Messages::title(outcome)).c_str(), boxStyle());
 }
 
 void frmMain::showAbout() {
@@ -275,11 +298,10 @@ void frmMain::drawCanvas(std::int16_t percent) {
     Gdi::Brush back(CreateSolidBrush(Controls::colour(look.back)));
     FillRect(dc.get(), &all, back.get());
 
-    // The bar ends on the screen pixel that contains its end, whatever the density.
     const ProgressPicture picture = ProgressPicture::of(percent);
     const auto device = [this](int logical) { return Controls::scaled(logical, m_dpi); };
-    const int right = static_cast<int>(std::floor(picture.barRight * static_cast<float>(m_dpi) / 96.0f));
-    const RECT bar{device(picture.barLeft), device(picture.barTop), right + 1, device(picture.barBottom + 1)};
+    const ProgressPicture::DeviceRect shown = picture.barAt(m_dpi / 96.0);
+    const RECT bar{shown.left, shown.top, shown.right, shown.bottom};
     Gdi::Brush grey(CreateSolidBrush(Controls::colour(Colours::MidGrey)));
     FillRect(dc.get(), &bar, grey.get());
     const RECT frame{device(picture.frameLeft), device(picture.frameTop), device(picture.frameRight + 1),

@@ -51,6 +51,8 @@ private:
     void drawProgress(std::int16_t percent) override { spProg(percent); }
     void showTaskbarProgress(const TaskbarProgress& progress) override { m_taskbar.show(progress); }
     void focus(Layout::frmMain control) override;
+    bool isShown(Layout::frmMain control) const override;
+    void selectAll(Layout::frmMain box) override;
     void showCues() override;
     void runFrames(bool on) override;
     void showBox(Messages::Outcome outcome, std::int16_t count) override;

@@ -15,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <ostream>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -66,7 +67,8 @@ struct FakeFace : MainFace {
     std::map<frmMain, std::u16string> texts{{frmMain::txtSegSize, u"1.38"}};
     std::map<frmMain, bool> disabled;
     std::map<frmMain, bool> pressed;
-    std::optional<frmMain> focused;
+    std::optional<frmMain> focused, selected;
+    std::set<frmMain> hiddenOnes;
     std::vector<std::vector<frmMain>> stacks;
     std::vector<Messages::Outcome> boxes;
     std::vector<std::int16_t> drawn;
@@ -87,6 +89,8 @@ struct FakeFace : MainFace {
     void drawProgress(std::int16_t percent) override { drawn.push_back(percent); }
     void showTaskbarProgress(const TaskbarProgress& shown) override { taskbar.push_back(shown); }
     void focus(frmMain control) override { focused = control; }
+    bool isShown(frmMain control) const override { return hiddenOnes.count(control) == 0; }
+    void selectAll(frmMain box) override { selected = box; }
     void showCues() override { ++cueRepaints; }
     void runFrames(bool on) override { frames = on; }
     void showBox(Messages::Outcome outcome, std::int16_t) override {
@@ -161,7 +165,6 @@ TEST(MainForm, KeysActOncePerPlainPress) {
         {press(Key::Enter, false, true), false},
         {press(Key::Space, false, false, true), false},
         {press(Key::Enter, false, false, false, true), false},
-        {press(Key::Tab), false},
     };
     for (const auto& row : rows) {
         Window w;
@@ -359,6 +362,46 @@ TEST(AboutForm, LinkOpensOnALeftPressAndAReleaseOverIt) {
         about.mouseReleased(frmAbout::Label_3, button, over);
         EXPECT_EQ(face.opened == About::MakerAddress, opens) << Layout::of(pressedOn).name << over;
         EXPECT_FALSE(face.closed);
+    }
+}
+
+TEST(MainForm, TabGoesRoundTheTableOrderPastWhatCannotTakeTheFocus) {
+    const frmMain order[] = {frmMain::txtSFName,    frmMain::txtSegSize,  frmMain::lblBrowse,  frmMain::picProgress,
+                             frmMain::picCHolder_1, frmMain::txtSegfname, frmMain::lblSBrowse, frmMain::Picture1,
+                             frmMain::Picture2,     frmMain::Picture3,    frmMain::Picture4,   frmMain::imgTab_0,
+                             frmMain::imgTab_1,     frmMain::imgInfo,     frmMain::imgExit,    frmMain::picCHolder_0};
+    Window window;
+    for (const frmMain next : order) {
+        window.face.selected.reset();
+        EXPECT_TRUE(window.form.keyPressed(window.face.focused, press(Key::Tab)));
+        ASSERT_EQ(window.face.focused, next);
+        EXPECT_EQ(window.face.selected.has_value(), Layout::of(next).kind == Layout::Kind::TextBox);
+    }
+    window.form.keyPressed(frmMain::picCHolder_0, press(Key::Tab, false, false, false, true));
+    EXPECT_EQ(window.face.focused, frmMain::imgExit);
+    EXPECT_FALSE(window.form.keyPressed(frmMain::picCHolder_0, press(Key::Tab, false, true)));
+    window.face.hiddenOnes.insert(frmMain::txtSFName);
+    window.form.keyPressed(frmMain::picCHolder_0, press(Key::Tab));
+    EXPECT_EQ(window.face.focused, frmMain::txtSegSize);
+    window.click(frmMain::Picture4); // Start is off while the run goes on
+    window.form.keyPressed(frmMain::Picture3, press(Key::Tab));
+    EXPECT_EQ(window.face.focused, frmMain::imgTab_0);
+}
+
+TEST(MainForm, DropOnAPathBoxPutsTheFirstFileInIt) {
+    const struct {
+        frmMain box;
+        std::vector<std::u16string> paths;
+    } rows[] = {{frmMain::txtSFName, {u"/d/one.bin", u"/d/two.bin"}},
+                {frmMain::txtSegfname, {u"/d/p.001"}},
+                {frmMain::txtSFName, {}},
+                {frmMain::txtSegSize, {u"/d/one.bin"}}};
+    for (const auto& row : rows) {
+        Window window;
+        window.face.texts[row.box] = u"typed";
+        const bool taken = row.box != frmMain::txtSegSize && !row.paths.empty();
+        EXPECT_EQ(window.form.dropped(row.box, row.paths), taken);
+        EXPECT_EQ(window.face.texts[row.box], taken ? row.paths.front() : u"typed") << Layout::of(row.box).name;
     }
 }
 

@@ -99,7 +99,6 @@ private slots:
     void controls();
     void stacking_data();
     void stacking();
-    void focusOrder();
     void browseLabelColours_data();
     void browseLabelColours();
     void moving_data();
@@ -228,23 +227,6 @@ void tst_frmMain::stacking() {
         }
     }
     QCOMPARE(textBox->text(), QStringLiteral("typed"));
-}
-
-void tst_frmMain::focusOrder() {
-    frmMain w;
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(QApplication::focusWidget(), widgetOf(w, MainControl::picCHolder_0));
-    const MainControl order[] = {
-        MainControl::txtSFName,    MainControl::txtSegSize,  MainControl::lblBrowse,  MainControl::picProgress,
-        MainControl::picCHolder_1, MainControl::txtSegfname, MainControl::lblSBrowse, MainControl::Picture1,
-        MainControl::Picture2,     MainControl::Picture3,    MainControl::Picture4,   MainControl::imgTab_0,
-        MainControl::imgTab_1,     MainControl::imgInfo,     MainControl::imgExit,    MainControl::picCHolder_0};
-    for (const MainControl next : order) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), widgetOf(w, next));
-    }
 }
 
 void tst_frmMain::browseLabelColours_data() {

@@ -2,30 +2,28 @@
 
 #include <QDir>
 #include <QDropEvent>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
 
 namespace FileSelection {
 
-std::optional<QString> firstDroppedFile(const QMimeData* data) {
+std::vector<std::u16string> droppedFiles(const QMimeData* data) {
+    std::vector<std::u16string> files;
     if (!data || !data->hasUrls())
-        return std::nullopt;
+        return files;
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())
-            return QDir::toNativeSeparators(url.toLocalFile());
+            files.push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdU16String());
     }
-    return std::nullopt;
+    return files;
 }
 
-void dropInto(QLineEdit* box, QDropEvent* event) {
-    const std::optional<QString> file = firstDroppedFile(event->mimeData());
-    if (!file) {
+void answer(QDropEvent* event, bool taken) {
+    if (!taken) {
         // Refused, so that a source offering to move its text does not delete it.
         event->ignore();
         return;
     }
-    box->setText(*file);
     // Only the name is taken, never the file: answer with a copy where the source allows one, so that a
     // file manager asked to move does not remove the user's file.
     if (event->possibleActions() & Qt::CopyAction)

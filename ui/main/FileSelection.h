@@ -1,19 +1,18 @@
 #pragma once
 
-#include <QString>
-#include <optional>
+#include <string>
+#include <vector>
 
 class QDropEvent;
-class QLineEdit;
 class QMimeData;
 
-// Filling a path box from files dropped onto it: the drop replaces the box's whole text and touches nothing else.
+// Qt's drops in the window's terms: what is dropped on a path box, and the answer to the source.
 namespace FileSelection {
 
-// The full path of the first local file that the dropped data names, if it names any.
-std::optional<QString> firstDroppedFile(const QMimeData* data);
+// The full paths of the local files that the dropped data names, in its order; nothing else it carries.
+std::vector<std::u16string> droppedFiles(const QMimeData* data);
 
-// Puts the first dropped file into the box; a drop without files (text, a web link) changes nothing.
-void dropInto(QLineEdit* box, QDropEvent* event);
+// Tells the source whether the window took the drop.
+void answer(QDropEvent* event, bool taken);
 
 } // namespace FileSelection

@@ -8,7 +8,7 @@ class QWidget;
 
 namespace Messages {
 
-// Shows the box modally over owner (warning icon, one OK button) and returns once it is closed.
+// Shows the box modally over owner, with its icon and buttons, and returns once it is closed.
 void show(QWidget* owner, Outcome outcome, std::int16_t count = 0);
 
 } // namespace Messages

@@ -17,11 +17,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace {
@@ -100,11 +100,11 @@ void frmMain::connectControls() {
             connect(box, &CPictureBox::clicked, this, click);
         else if (auto* label = qobject_cast<CLabel*>(widget))
             connect(label, &CLabel::clicked, this, click);
-    }
-    for (const Layout::frmMain name : {Layout::frmMain::txtSFName, Layout::frmMain::txtSegfname}) {
-        auto* box = static_cast<CTextBox*>(control(name));
-        box->setOLEDropMode(CTextBox::DropMode::Manual);
-        connect(box, &CTextBox::OLEDragDrop, this, [box](QDropEvent* event) { FileSelection::dropInto(box, event); });
+        if (auto* box = qobject_cast<CTextBox*>(widget)) {
+            connect(box, &CTextBox::OLEDragDrop, this, [this, id](QDropEvent* event) {
+                FileSelection::answer(event, m_form->dropped(id, FileSelection::droppedFiles(event->mimeData())));
+            });
+        }
     }
     installEventFilter(this);
     if (QCoreApplication* app = QCoreApplication::instance())
@@ -122,9 +122,8 @@ void frmMain::endSession() {
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == this) {
         // Keys reach the window itself only while no control has the focus.
-        if (event->type() == QEvent::KeyPress && !QApplication::focusWidget())
-            m_form->keyPressed(std::nullopt, InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
-        return false;
+        return event->type() == QEvent::KeyPress && !QApplication::focusWidget() &&
+               m_form->keyPressed(std::nullopt, InputEvents::pressOf(static_cast<QKeyEvent*>(event)));
     }
     auto* widget = qobject_cast<QWidget*>(watched);
     return widget && widget->isEnabled() && controlEvent(widget, event);
@@ -184,13 +183,9 @@ void frmMain::drawProgress(std::int16_t percent) {
     canvas.fill(picProgress->backColor());
     QPainter painter(&canvas);
 
-    // The bar's end falls on the device pixel that contains it (on a 2x canvas, 50 % ends on column 215).
     const ProgressPicture picture = ProgressPicture::of(percent);
-    const qreal ratio = canvas.devicePixelRatio();
-    const int rightPixel = static_cast<int>(std::floor(picture.barRight * ratio));
-    const auto device = [ratio](int logical) { return static_cast<int>(std::lround(logical * ratio)); };
-    painter.fillRect(devicePixels(device(picture.barLeft), device(picture.barTop), rightPixel,
-                                  device(picture.barBottom + 1) - 1, ratio),
+    const ProgressPicture::DeviceRect bar = picture.barAt(canvas.devicePixelRatio());
+    painter.fillRect(devicePixels(bar.left, bar.top, bar.right - 1, bar.bottom - 1, canvas.devicePixelRatio()),
                      Skin::colour(Colours::MidGrey));
 
     drawFrame(painter,

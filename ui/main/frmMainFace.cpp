@@ -33,9 +33,9 @@ void frmMain::Face::stack(const std::vector<Layout::frmMain>& lowestFirst) {
 }
 
 void frmMain::Face::setPressed(Layout::frmMain control, bool pressed) {
-    const Layout::Look& look = Layout::of(control).look;
-    if (auto* label = qobject_cast<CLabel*>(m_window.control(control)); label && !look.transparent)
-        label->setBackColor(Skin::colour(pressed ? look.pressedBack : look.back));
+    const auto ground = Layout::groundOf(Layout::of(control).look, pressed);
+    if (auto* label = qobject_cast<CLabel*>(m_window.control(control)); label && ground)
+        label->setBackColor(Skin::colour(*ground));
 }
 
 void frmMain::Face::drawProgress(std::int16_t percent) {
@@ -56,6 +56,14 @@ void frmMain::Face::focus(Layout::frmMain control) {
     const QWidget* active = QApplication::activeWindow();
     if (m_window.isVisible() && (!active || !active->isVisible()))
         m_window.activateWindow();
+}
+
+bool frmMain::Face::isShown(Layout::frmMain control) const {
+    return m_window.control(control)->isVisible();
+}
+
+void frmMain::Face::selectAll(Layout::frmMain box) {
+    static_cast<QLineEdit*>(m_window.control(box))->selectAll();
 }
 
 void frmMain::Face::showCues() {

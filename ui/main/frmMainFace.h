@@ -17,6 +17,8 @@ public:
     void drawProgress(std::int16_t percent) override;
     void showTaskbarProgress(const TaskbarProgress& progress) override;
     void focus(Layout::frmMain control) override;
+    bool isShown(Layout::frmMain control) const override;
+    void selectAll(Layout::frmMain box) override;
     void showCues() override;
     void runFrames(bool on) override;
     void showBox(Messages::Outcome outcome, std::int16_t count) override;

@@ -9,7 +9,6 @@
 
 #include <QPushButton>
 #include <algorithm>
-#include <map>
 
 namespace LayoutBuilder {
 namespace {
@@ -24,6 +23,8 @@ QWidget* make(const Layout::Control& control, QWidget* parent) {
     case Layout::Kind::TextBox: {
         auto* box = new CTextBox(parent);
         box->setText(text);
+        if (control.look.takesDrops)
+            box->setOLEDropMode(CTextBox::DropMode::Manual);
         return box;
     }
     case Layout::Kind::Label:
@@ -130,7 +131,6 @@ QRect rectOf(const Layout::Pixels& place) {
 
 std::vector<QWidget*> build(QWidget* window, const std::vector<Layout::Control>& table) {
     std::vector<QWidget*> widgets;
-    std::map<int, QWidget*> tabOrder;
     for (const Layout::Control& control : table) {
         QWidget* parent = control.parent == Layout::OnWindow ? window : widgets[std::size_t(control.parent)];
         QWidget* widget = make(control, parent);
@@ -145,18 +145,9 @@ std::vector<QWidget*> build(QWidget* window, const std::vector<Layout::Control>&
         if (*control.accessibleName)
             Accessible::describe(widget, QString::fromUtf8(control.accessibleName),
                                  QString::fromUtf8(control.accessibleDescription), roleOf(control.role));
-        // Reached with Tab only: where a click puts the focus is the window's rule, which gives it itself. Set
-        // before the chain, which skips what takes no focus inside a panel.
+        // Reached with Tab only: where a click puts the focus is the window's rule, which gives it itself.
         widget->setFocusPolicy(control.tabPlace == Layout::NoTab ? Qt::NoFocus : Qt::TabFocus);
-        if (control.tabPlace != Layout::NoTab)
-            tabOrder[control.tabPlace] = widget;
         widgets.push_back(widget);
-    }
-    QWidget* previous = nullptr;
-    for (const auto& [place, widget] : tabOrder) {
-        if (previous)
-            QWidget::setTabOrder(previous, widget);
-        previous = widget;
     }
     return widgets;
 }

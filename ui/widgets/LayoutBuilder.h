@@ -8,8 +8,8 @@
 #include <vector>
 
 // Makes a window's widgets from its layout table: each control of its kind, named, placed, with its picture,
-// text, tool tip and look (colours, border, cursor, alignment, enabled), described for screen readers, and
-// chained in the table's Tab order. No control takes the focus by a click of its own.
+// text, tool tip and look (colours, border, cursor, alignment, enabled), and described for screen readers. Only
+// the controls with a Tab place take the focus, and none by a click of its own; where Tab goes is the window's.
 namespace LayoutBuilder {
 
 // The widgets in the table's rows; every parent must come before its children.

@@ -69,6 +69,11 @@ inline std::vector<Row> mainWindowRows() {
     }
     // Keys: Tab moves on in the table's order and shows the focus; Space and Enter act once per plain press.
     rows.push_back(Row{"Tab", Action::Key, start, keyOf(Keys::Key::Tab), nextByTab(start), true});
+    // Shift+Tab from the first place: round to the last.
+    const std::vector<frmMain> all = Layout::controls<frmMain>();
+    const auto last = std::max_element(
+        all.begin(), all.end(), [](frmMain a, frmMain b) { return Layout::of(a).tabPlace < Layout::of(b).tabPlace; });
+    rows.push_back(Row{"Shift+Tab", Action::Key, start, keyOf(Keys::Key::Tab, false, false, true), *last, true});
     const struct {
         const char* name;
         Keys::Press key;
