@@ -8,25 +8,25 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
 
 // The progress box's value as screen readers read it: the system's property service holds the box's text ("42%"),
 // and each change is announced, as the Qt face does through its accessible value. Where there is no service (no
 // COM, an old system), the box still says that it is a progress bar, nothing more.
 class AccessibleValue {
 public:
-    // The system's property service, and its listeners told of a change; empty ones are the system's own, a test
-    // hands in doubles.
-    struct System {
-        std::function<IAccPropServices*()> service;
-        std::function<void(DWORD event, HWND hwnd, LONG object, LONG child)> announce;
-    };
+    // Where a new value goes; empty is the system's property service and its listeners, a test hands in a double.
+    using Tell = std::function<void(HWND box, const std::wstring& value)>;
 
-    explicit AccessibleValue(System system = {});
+    explicit AccessibleValue(Tell tell = {}) : m_tell(std::move(tell)) {}
 
     void show(HWND box, std::int16_t percent);
 
 private:
-    System m_system;
+    void tellSystem(HWND box, const std::wstring& value);
+
+    Tell m_tell;
     ComPtr<IAccPropServices> m_service;
     bool m_asked = false;
     HWND m_box = nullptr;

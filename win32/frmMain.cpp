@@ -80,7 +80,7 @@ bool frmMain::systemShowsCues() {
 }
 
 frmMain::frmMain(WorkerRun::Engine engine, bool cuesAlways, TaskbarButton::Factory taskbar,
-                 AccessibleValue::System accessible)
+                 AccessibleValue::Tell accessible)
     : m_cuesAlways(cuesAlways), m_taskbar(std::move(taskbar)), m_progressValue(std::move(accessible)),
       m_form(
           *this, {std::move(engine), [] { return std::make_shared<WinFileDialogBackend>(); }, &writeFailureLine},

@@ -28,7 +28,7 @@ public:
     // Creates the window, hidden, at the system's density; empty routines are the real engine's. hwnd() is
     // empty when the system made no window.
     explicit frmMain(WorkerRun::Engine engine = {}, bool cuesAlways = systemShowsCues(),
-                     TaskbarButton::Factory taskbar = {}, AccessibleValue::System accessible = {});
+                     TaskbarButton::Factory taskbar = {}, AccessibleValue::Tell accessible = {});
     // A run still going is stopped, and its clean-up waited for.
     ~frmMain();
 
