@@ -16,6 +16,8 @@ constexpr std::int64_t kSmallestKernelChunk = std::int64_t(64) << 10;
 // off a block edge), and the first copying call is sized for sharing: 8 MiB keeps even that one call short on
 // a slow stick, and the calls after it are cut to size.
 constexpr std::int64_t kLargestKernelChunk = std::int64_t(8) << 20;
+// The system's cache takes a chunk in well under a tenth of this; a device that takes it itself needs longer.
+constexpr Clock::duration kDeviceWrite = std::chrono::milliseconds(1);
 
 // Returns what is still owed: all of `quota` when the kernel refused at once, 0 when it moved everything.
 std::int64_t CopyInKernel(RawFile& from, RawFile& to, std::int64_t quota, CopyBuffer& buffer, BlockPacer& pacer) {
@@ -35,9 +37,11 @@ std::int64_t CopyInKernel(RawFile& from, RawFile& to, std::int64_t quota, CopyBu
 
 void CopyThroughMemory(RawFile& from, RawFile& to, std::int64_t quota, CopyBuffer& buffer, BlockPacer& pacer) {
     while (quota > 0) {
-        const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(quota, CopyBuffer::kSize));
+        const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(quota, buffer.MemoryChunk()));
         from.ReadExactly(buffer.data(), chunk);
+        const Clock::time_point start = Clock::now();
         to.WriteAll(buffer.data(), chunk);
+        buffer.MemoryWriteTook(Clock::now() - start);
         quota -= static_cast<std::int64_t>(chunk);
         pacer.Advance(static_cast<std::int64_t>(chunk));
     }
@@ -57,6 +61,12 @@ void CopyBuffer::KernelCopyTook(std::int64_t bytes, Clock::duration took) {
         const std::int64_t fitting = kernelChunk_ * kCallTarget.count() / took.count();
         kernelChunk_ = std::max(fitting / kSmallestKernelChunk * kSmallestKernelChunk, kSmallestKernelChunk);
     }
+}
+
+void CopyBuffer::MemoryWriteTook(Clock::duration took) {
+    // For the rest of the run: the device stays the same, and one slow write costs nothing but this switch.
+    if (took > kDeviceWrite)
+        memoryChunk_ = kSize;
 }
 
 // A refusal mid-part leaves both positions just past the bytes already moved, so memory copying carries on
